@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs every benchmark of a build folder and prints its results.
+#   bench/run.sh BUILD_DIR
+set -euo pipefail
+build=${1:?usage: bench/run.sh BUILD_DIR}
+for bench in "$build"/bench/tsl_bench_*; do
+  [ -x "$bench" ] || continue
+  echo "== $(basename "$bench")"
+  "$bench" --benchmark_counters_tabular=true
+done

@@ -1,0 +1,252 @@
+#include "app/MainFrame.h"
+
+#include "app/ResourceTables.h"
+#include "app/TessalyApp.h"
+#include "framework/ChildFrame.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/Ids.h"
+#include "imaging/LBase.h"
+#include "ui/IconPainter.h"
+
+#include <QCloseEvent>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace tsl {
+namespace {
+
+QString ConfigFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QSettings VendorSettings() {
+    return QSettings(ConfigFolder() + QStringLiteral("/Orvane.ini"), QSettings::IniFormat);
+}
+
+// One server per user and configuration folder: the name carries the user id and a digest of
+// the folder, so two users or two test runs never meet.
+QString ServerNameFor(const QString& configFolder) {
+    const QByteArray digest =
+        QCryptographicHash::hash(configFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    return QStringLiteral("tessaly-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+}
+
+} // namespace
+
+QString VendorValue(const QString& name) { return VendorSettings().value(name).toString(); }
+
+void WriteVendorValue(const QString& name, const QString& value) {
+    QSettings settings = VendorSettings();
+    settings.setValue(name, value);
+    settings.sync();
+}
+
+CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QStringLiteral("Tessaly"));
+    setWindowIcon(ApplicationIcon());
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+
+    OnCommand(ID_APP_EXIT, [this] { close(); });
+    OnCommand(ID_FILE_CLOSE, [this] {
+        if (QMdiSubWindow* child = MdiArea()->activeSubWindow()) child->close();
+    });
+    OnUpdate(ID_FILE_CLOSE, [this](CCmdUI& ui) { ui.Enable(MdiArea()->activeSubWindow()); });
+    OnCommand(ID_WINDOW_CASCADE, [this] { MdiArea()->cascadeSubWindows(); });
+    OnCommand(ID_WINDOW_TILE_HORZ, [this] { MdiArea()->tileSubWindows(); });
+    OnCommand(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
+    for (int id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
+        OnUpdate(id, [this](CCmdUI& ui) { ui.Enable(!MdiArea()->subWindowList().isEmpty()); });
+    OnCommand(ID_NEXT_PANE, [this] { MdiArea()->activateNextSubWindow(); });
+    OnCommand(ID_PREV_PANE, [this] { MdiArea()->activatePreviousSubWindow(); });
+    OnCommand(ID_VIEW_TOOLBAR, [this] { ToggleBar(m_mainBar); });
+    OnUpdate(ID_VIEW_TOOLBAR, [this](CCmdUI& ui) { ui.SetCheck(m_mainBar && m_mainBar->isVisibleTo(this)); });
+    OnCommand(ID_VIEW_COMMON_BAR, [this] { ToggleBar(m_commonBar); });
+    OnUpdate(ID_VIEW_COMMON_BAR,
+             [this](CCmdUI& ui) { ui.SetCheck(m_commonBar && m_commonBar->isVisibleTo(this)); });
+    OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
+    OnUpdate(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
+    OnCommand(ID_RESTORE_FRAME, [this] { BringToFront(); });
+}
+
+CMainFrame::~CMainFrame() {
+    LBase::UnloadLibraries(kAllLibraries);
+    if (m_server) {
+        m_server->close();
+        if (VendorValue(QStringLiteral("Tslh")) == m_serverName)
+            WriteVendorValue(QStringLiteral("Tslh"), QString());
+    }
+}
+
+bool CMainFrame::Create() {
+    LoadStringTable(StringTable());
+    m_mainBar = LoadToolBar(MainToolBar(), CommandIcon);
+    m_commonBar = LoadToolBar(CommonOperationsBar(), CommandIcon);
+    if (!m_mainBar || !m_commonBar) return false;
+    CreateStatusBar(StatusPanes());
+    statusBar()->showMessage(QStringLiteral("Ready"));
+    LoadMenus(MainMenus());
+    LoadAccelerators(MainAccelerators());
+    RecentFiles().ReadList();
+    SetMenuResource(IDR_MAINFRAME);
+    connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] { OnDocumentsChanged(); });
+
+    WriteVendorValue(QStringLiteral("Tsl"),
+                     QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    StartHandOffServer();
+
+    QTimer::singleShot(1, this, [this] { m_app->FirstRunCheck(); });
+    resize(1000, 720);
+    return true;
+}
+
+void CMainFrame::OnDocumentsChanged() {
+    const bool anyDocument = !MdiArea()->subWindowList().isEmpty();
+    SetMenuResource(anyDocument ? IDR_IMAGE_TYPE : IDR_MAINFRAME);
+    CChildFrame* child = ActiveChild();
+    CDocument* document = child ? child->Document() : nullptr;
+    setWindowTitle(document ? QStringLiteral("Tessaly - %1").arg(document->GetTitle())
+                            : QStringLiteral("Tessaly"));
+    UpdateCommandUI();
+}
+
+std::vector<CCmdTarget*> CMainFrame::CommandChain() {
+    std::vector<CCmdTarget*> chain = CMdiFrame::CommandChain();
+    chain.push_back(m_app);
+    return chain;
+}
+
+void CMainFrame::OpenRecentFile(int index) {
+    const QStringList& files = RecentFiles().Files();
+    if (index < 0 || index >= files.size()) return;
+    if (!m_app->OpenDocumentFile(files[index])) RecentFiles().Remove(index);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    CMultiDocTemplate* documents = m_app->Template();
+    if (documents && !documents->SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    if (documents) documents->CloseAllDocuments();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    OpenDroppedFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
+    for (const QUrl& url : urls)
+        if (url.isLocalFile()) m_app->OpenDocumentFile(url.toLocalFile());
+    BringToFront();
+}
+
+void CMainFrame::ToggleBar(QWidget* bar) {
+    if (bar) bar->setVisible(!bar->isVisibleTo(this));
+}
+
+void CMainFrame::ArrangeIcons() {
+    // Lines the minimised windows up along the bottom of the client area.
+    int x = 0;
+    const int bottom = MdiArea()->viewport()->height();
+    for (QMdiSubWindow* child : MdiArea()->subWindowList()) {
+        if (!child->isMinimized()) continue;
+        child->move(x, bottom - child->height());
+        x += child->width();
+    }
+}
+
+void CMainFrame::BringToFront() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::StartHandOffServer() {
+    const QString name = ServerNameFor(ConfigFolder());
+    {
+        // A server that answers belongs to a running copy; one that does not is stale.
+        QLocalSocket probe;
+        probe.connectToServer(name);
+        if (probe.waitForConnected(200)) return;
+    }
+    QLocalServer::removeServer(name);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(name)) {
+        delete m_server;
+        m_server = nullptr;
+        return;
+    }
+    m_serverName = name;
+    WriteVendorValue(QStringLiteral("Tslh"), name);
+    connect(m_server, &QLocalServer::newConnection, this, &CMainFrame::OnHandOffConnection);
+}
+
+void CMainFrame::OnHandOffConnection() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        struct Message {
+            QByteArray bytes;
+            bool done = false;
+        };
+        auto message = std::make_shared<Message>();
+        auto finish = [this, socket, message] {
+            if (message->done) return;
+            message->done = true;
+            if (message->bytes.size() <= kMaxHandOffBytes) ReceivePath(message->bytes);
+            if (socket->state() == QLocalSocket::ConnectedState) {
+                socket->write("1");
+                socket->flush();
+                socket->disconnectFromServer();
+            }
+            socket->deleteLater();
+        };
+        // A message ends at a NUL byte or when the sender disconnects; longer than
+        // kMaxHandOffBytes it is dropped.
+        auto read = [socket, message, finish] {
+            if (message->done) return;
+            message->bytes.append(socket->readAll());
+            if (message->bytes.contains('\0') || message->bytes.size() > kMaxHandOffBytes)
+                finish();
+        };
+        connect(socket, &QLocalSocket::readyRead, this, read);
+        connect(socket, &QLocalSocket::disconnected, this, [socket, message, finish] {
+            if (!message->done) message->bytes.append(socket->readAll());
+            finish();
+        });
+        if (socket->bytesAvailable() > 0) read();
+    }
+}
+
+void CMainFrame::ReceivePath(const QByteArray& bytes) {
+    QByteArray path = bytes.left(kMaxHandOffBytes);
+    const int nul = path.indexOf('\0');
+    if (nul >= 0) path.truncate(nul);
+    const QString file = QString::fromUtf8(path);
+    if (!file.isEmpty() && QFileInfo(file).isFile()) m_app->OpenDocumentFile(file);
+    BringToFront();
+}
+
+} // namespace tsl

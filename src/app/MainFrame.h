@@ -1,0 +1,68 @@
+#pragma once
+// CMainFrame: the program's main window. It creates the main toolbar, the common operations
+// bar and the status bar, switches between the menus without and with a document, records
+// where the program is ("Tsl") and the name of its hand-off server ("Tslh"), receives paths
+// from other processes and files dropped on it, and carries the frame-level commands.
+
+#include "framework/MdiFrame.h"
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+class QLocalServer;
+class QLocalSocket;
+class QToolBar;
+
+namespace tsl {
+
+class CTessalyApp;
+
+class CMainFrame : public CMdiFrame {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CTessalyApp* app);
+    ~CMainFrame() override;
+
+    // Creates the bars, the menus, the hand-off server and starts the first-run timer.
+    bool Create();
+    // Menus, title and command states follow the set of open documents.
+    void OnDocumentsChanged();
+
+    QToolBar* MainBar() const { return m_mainBar; }
+    QToolBar* CommonBar() const { return m_commonBar; }
+    // The name of the local server that receives paths; empty when not listening.
+    QString HandOffServerName() const { return m_serverName; }
+    // Handles one hand-off message: the bytes of a path, not necessarily terminated.
+    void ReceivePath(const QByteArray& bytes);
+    // Files dropped on the window open as documents; other links are ignored.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
+
+    static constexpr int kMaxHandOffBytes = 4096;
+
+protected:
+    std::vector<CCmdTarget*> CommandChain() override;
+    void OpenRecentFile(int index) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void StartHandOffServer();
+    void OnHandOffConnection();
+    void BringToFront();
+    void ArrangeIcons();
+    void ToggleBar(QWidget* bar);
+
+    CTessalyApp* m_app;
+    QToolBar* m_mainBar = nullptr;
+    QToolBar* m_commonBar = nullptr;
+    QLocalServer* m_server = nullptr;
+    QString m_serverName;
+};
+
+// The values under the maker's key: "Tsl" (the program's path) and "Tslh" (hand-off server).
+QString VendorValue(const QString& name);
+void WriteVendorValue(const QString& name, const QString& value);
+
+} // namespace tsl

@@ -1,0 +1,151 @@
+#include "app/TessalyApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "core/Extensions.h"
+#include "core/SettingsFile.h"
+#include "document/HandOff.h"
+#include "document/PntUtilDoc.h"
+#include "document/PntUtilView.h"
+#include "framework/ChildFrame.h"
+#include "framework/DocTemplate.h"
+#include "framework/Ids.h"
+#include "imaging/LBase.h"
+#include "platform/Platform.h"
+#include "ui/TipDlg.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+
+namespace tsl {
+
+using platform::Platform;
+
+const char* const CTessalyApp::kTemplateString =
+    "\nImage\n\nBitmap Files (*.bmp)\n.bmp\nTessaly.Document\n";
+
+CTessalyApp::CTessalyApp(Options options) : m_options(std::move(options)) {
+    if (!m_options.programFolder.endsWith(QLatin1Char('/'))) m_options.programFolder += '/';
+    OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
+    OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    OnCommand(ID_HELP_TIP_OF_THE_DAY, [this] { OnTipOfTheDay(); });
+    OnCommand(ID_HELP_MANUAL, [this] {
+        Platform().shell->Open(m_options.programFolder + QStringLiteral("ManualTsl.html"));
+    });
+    OnCommand(ID_HELP_WEB, [this] { OpenGeneralValue(keys::Product); });
+    OnCommand(ID_HELP_DOWNLOAD, [this] { OpenGeneralValue(keys::Download); });
+    OnCommand(ID_HELP_NEWSLETTER, [this] { OpenGeneralValue(keys::MailList); });
+    OnCommand(ID_HELP_EMAIL, [this] { OpenGeneralValue(keys::Email); });
+}
+
+CTessalyApp::~CTessalyApp() {
+    if (m_frame) m_frame->close();
+    m_frame.reset();
+    m_template.reset();
+}
+
+bool CTessalyApp::InitInstance(const QStringList& arguments) {
+    // The profile (recent files, Tip of the Day, toolbar states) is the installed profile
+    // service; the document template comes first so the frame can route to it.
+    m_template = std::make_unique<CMultiDocTemplate>(
+        IDR_IMAGE_TYPE, QString::fromLatin1(kTemplateString),
+        CMultiDocTemplate::Factories{[] { return new CPntUtilDoc; },
+                                     [] { return new CChildFrame; },
+                                     [](CDocument*) { return new CPntUtilView; }});
+
+    m_frame = std::make_unique<CMainFrame>(this);
+    if (!m_frame->Create()) return false;
+    m_template->SetMdiArea(m_frame->MdiArea());
+    m_template->onDocumentOpened = [this](CDocument*) { m_frame->OnDocumentsChanged(); };
+
+    LBase::LoadLibraries(kAllLibraries);
+    const std::string path = ResolveSettingsPath(m_options.programFolder.toStdString(),
+                                                 m_options.userSettingsFolder.toStdString());
+    Settings().Load(path);
+    Settings().SetPath(path);
+
+    // Every argument that is not an option names a file to open; a plain start opens nothing.
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1Char('-'))) continue;
+        OpenDocumentFile(argument);
+    }
+
+    m_frame->showNormal();
+    m_frame->setAcceptDrops(true);
+
+    if (m_options.showTipAtStartUp && CTipDlg::ShowAtStartUp()) OnTipOfTheDay();
+    return true;
+}
+
+CDocument* CTessalyApp::OpenDocumentFile(const QString& path) {
+    QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) return nullptr;
+    const QString full = info.absoluteFilePath();
+    for (CDocument* document : m_template->Documents()) {
+        if (document->GetPathName() == full) {
+            if (CChildFrame* frame = document->Frame()) m_frame->MdiArea()->setActiveSubWindow(frame);
+            return document;
+        }
+    }
+    CDocument* document = m_template->OpenDocumentFile(full);
+    if (document) m_frame->RecentFiles().Add(full);
+    return document;
+}
+
+bool CTessalyApp::NewFromHandOff(const QImage* image, const QString& name) {
+    if (!image || image->isNull()) {
+        LBase::DisplayError("Error : Create window");
+        return false;
+    }
+    HandOff().image = *image;
+    HandOff().name = name.isEmpty() ? QStringLiteral("Bitmap") : name.left(kHandOffNameLength);
+    if (HandOff().IsAllocated()) OnFileNew();
+    return true;
+}
+
+void CTessalyApp::FirstRunCheck() {
+    int value = 0;
+    if (!Settings().ReadInt(keys::General, keys::FirstTimeUser, value)) {
+        Settings().WriteInt(keys::General, keys::FirstTimeUser, 1);
+        Settings().Save();
+        Platform().shell->Open(m_options.programFolder + QStringLiteral("WelcomeTsl.htm"));
+        OpenDocumentFile(m_options.programFolder + QStringLiteral("WelcomeTsl.gif"));
+    }
+    for (int pane = 1; pane <= 3; ++pane) m_frame->SetPaneText(pane, QString());
+}
+
+void CTessalyApp::OnFileNew() {
+    m_template->OpenDocumentFile(QString());
+}
+
+void CTessalyApp::OnFileOpen() {
+    platform::FileRequest request;
+    request.filter = QString::fromStdString(ImageFilesFilter() + PerFormatFilter() +
+                                            AllFilesFilter());
+    request.defaultExtension = QStringLiteral("bmp");
+    request.multiple = true;
+    request.mustExist = true;
+    request.folder = QString::fromStdString(Settings().ReadFolder(keys::OpenSave));
+    const QStringList files = Platform().files->GetOpenFileNames(m_frame.get(), request);
+    if (files.isEmpty()) return;
+    Settings().WriteFolder(keys::OpenSave, QFileInfo(files.first()).absolutePath().toStdString());
+    for (const QString& file : files) OpenDocumentFile(file);
+}
+
+void CTessalyApp::OnAppAbout() {
+    CAboutDlg about(m_frame.get());
+    Platform().dialogs->RunModal(about);
+}
+
+void CTessalyApp::OnTipOfTheDay() {
+    CTipDlg tip(m_frame.get());
+    Platform().dialogs->RunModal(tip);
+}
+
+void CTessalyApp::OpenGeneralValue(const char* key) {
+    const QString target = QString::fromStdString(Settings().ReadGeneral(key));
+    if (!target.isEmpty()) Platform().shell->Open(target);
+}
+
+} // namespace tsl

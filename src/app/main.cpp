@@ -1,0 +1,59 @@
+// Tessaly's entry point: the Qt application, the platform services, then start-up.
+
+#include "app/TessalyApp.h"
+#include "core/ProgramFolder.h"
+#include "platform/CoreBridge.h"
+#include "platform/QtServices.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool HasDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return (platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "Tessaly is a desktop program and needs a graphical display, but none was "
+                     "found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                     "Start it from a desktop session, or under a virtual X server:\n"
+                     "  xvfb-run -a -s '-screen 0 1280x1024x24' %s [FILE...]\n",
+                     argv[0]);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Orvane"));
+    QApplication::setApplicationName(QStringLiteral("Tessaly"));
+    QApplication::setApplicationVersion(QStringLiteral(TSL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
+
+    tsl::platform::QtServices services(tsl::platform::DefaultProfilePath());
+    tsl::platform::Install(services.services());
+    const QString programFolder = QString::fromStdString(tsl::ExecutableFolder());
+    tsl::platform::CoreBridge bridge(programFolder);
+    bridge.InstallIntoCore();
+
+    tsl::CTessalyApp::Options options;
+    options.programFolder = programFolder;
+    options.userSettingsFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/Orvane/Tessaly");
+    tsl::CTessalyApp tessaly(options);
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    // --benchmark-startup: quit as soon as the main window is shown (start-up benchmark).
+    const bool quitWhenShown = arguments.removeAll(QStringLiteral("--benchmark-startup")) > 0;
+    if (!tessaly.InitInstance(arguments)) return 1;
+    if (quitWhenShown) QTimer::singleShot(0, &app, &QApplication::quit);
+    return QApplication::exec();
+}

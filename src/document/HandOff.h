@@ -1,0 +1,20 @@
+#pragma once
+// The hand-off slot: an image (with a name) that a capture, a scan or Paste as New Image puts
+// here just before asking for a new document, which takes it out.
+
+#include <QImage>
+#include <QString>
+
+namespace tsl {
+
+struct CHandOff {
+    QImage image;
+    QString name;
+    bool IsAllocated() const { return !image.isNull(); }
+    // Takes the image out, leaving the slot empty.
+    QImage Take();
+};
+
+CHandOff& HandOff();
+
+} // namespace tsl

@@ -1,0 +1,30 @@
+#pragma once
+// LBase: the imaging library's process-wide services: loading and unloading its parts, the
+// resource limits that refuse hostile images before they are decoded, and error display.
+
+#include <cstdint>
+#include <string>
+
+namespace tsl {
+
+// The largest image any reader of the program accepts, in pixels; larger claims are refused
+// before anything is allocated.
+inline constexpr std::uint64_t kPixelLimit = std::uint64_t{1} << 30;
+// Largest width or height accepted.
+inline constexpr std::uint32_t kSideLimit = 1u << 18;
+
+class LBase {
+public:
+    // Loads the library parts named by mask (the program passes 447, all it uses). Initialises
+    // GraphicsMagick once per process and sets its limits. Returns 1 on success.
+    static int LoadLibraries(unsigned mask);
+    // Releases the parts named by mask; the library is torn down when nothing stays loaded.
+    static void UnloadLibraries(unsigned mask);
+    static unsigned LoadedLibraries();
+    // Shows text in a message box captioned "Error" through the report service.
+    static void DisplayError(const std::string& text);
+};
+
+inline constexpr unsigned kAllLibraries = 447;
+
+} // namespace tsl

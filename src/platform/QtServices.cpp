@@ -1,0 +1,241 @@
+#include "platform/QtServices.h"
+
+#include "platform/FileFilter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QSoundEffect>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace tsl::platform {
+namespace {
+
+class QtPrompt final : public IPrompt {
+public:
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override {
+        QMessageBox box(parent);
+        box.setWindowTitle(caption.isEmpty() ? QStringLiteral("Tessaly") : caption);
+        box.setText(text);
+        switch (icon) {
+        case Icon::Information: box.setIcon(QMessageBox::Information); break;
+        case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+        case Icon::Question: box.setIcon(QMessageBox::Question); break;
+        case Icon::None: break;
+        }
+        switch (buttons) {
+        case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case Buttons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Ok: return IDOK;
+        case QMessageBox::Yes: return IDYES;
+        case QMessageBox::No: return IDNO;
+        default: return buttons == Buttons::Ok ? IDOK : buttons == Buttons::YesNo ? IDNO : IDCANCEL;
+        }
+    }
+
+    int AskSaveChanges(QWidget* parent, const QString& path) override {
+        QMessageBox box(parent);
+        box.setWindowTitle(QStringLiteral("Tessaly"));
+        box.setIcon(QMessageBox::Question);
+        box.setText(QStringLiteral("Save changes to %1?").arg(path));
+        QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+        QPushButton* yesAll = box.addButton(QStringLiteral("Yes to &all"), QMessageBox::YesRole);
+        QPushButton* noAll = box.addButton(QStringLiteral("No to a&ll"), QMessageBox::NoRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        if (clicked == yes) return IDYES;
+        if (clicked == no) return IDNO;
+        if (clicked == yesAll) return IDYESTOALL;
+        if (clicked == noAll) return IDNOTOALL;
+        return IDCANCEL;
+    }
+};
+
+class QtDialogRunner final : public IDialogRunner {
+public:
+    int RunModal(QDialog& dialog) override { return dialog.exec(); }
+};
+
+class QtFileDialogs final : public IFileDialogs {
+public:
+    QStringList GetOpenFileNames(QWidget* parent, const FileRequest& r) override {
+        QFileDialog dialog(parent, r.caption, r.folder);
+        Prepare(dialog, r);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(r.multiple ? QFileDialog::ExistingFiles
+                                      : (r.mustExist ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile));
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.selectedFiles();
+    }
+
+    QString GetSaveFileName(QWidget* parent, const FileRequest& r) override {
+        QFileDialog dialog(parent, r.caption, r.folder);
+        Prepare(dialog, r);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!r.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!r.fileName.isEmpty()) dialog.selectFile(r.fileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().first();
+    }
+
+    QString GetFolder(QWidget* parent, const QString& caption, const QString& start) override {
+        return QFileDialog::getExistingDirectory(parent, caption, start);
+    }
+
+private:
+    static void Prepare(QFileDialog& dialog, const FileRequest& r) {
+        QStringList filters = ToQtFilters(r.filter);
+        if (!filters.isEmpty()) dialog.setNameFilters(filters);
+        if (!r.defaultExtension.isEmpty()) dialog.setDefaultSuffix(r.defaultExtension);
+    }
+};
+
+class QtColourDialog final : public IColourDialog {
+public:
+    DialogResult GetColour(QWidget* parent, QColor& colour) override {
+        QColorDialog dialog(colour, parent);
+        if (dialog.exec() != QDialog::Accepted) return DialogResult::Cancel;
+        colour = dialog.selectedColor();
+        return DialogResult::Ok;
+    }
+};
+
+class QtFontDialog final : public IFontDialog {
+public:
+    DialogResult GetFont(QWidget* parent, QFont& font) override {
+        QFontDialog dialog(font, parent);
+        if (dialog.exec() != QDialog::Accepted) return DialogResult::Cancel;
+        font = dialog.selectedFont();
+        return DialogResult::Ok;
+    }
+};
+
+class QtShell final : public IShell {
+public:
+    bool Open(const QString& target) override {
+        if (target.isEmpty()) return false;
+        QUrl url(target);
+        if (url.scheme().size() <= 1) url = QUrl::fromLocalFile(target);
+        return QDesktopServices::openUrl(url);
+    }
+};
+
+class QtProfile final : public IProfile {
+public:
+    explicit QtProfile(const QString& path) : m_settings(path, QSettings::IniFormat) {}
+    int GetInt(const QString& s, const QString& k, int def) override {
+        bool ok = false;
+        int v = m_settings.value(Key(s, k)).toInt(&ok);
+        return ok ? v : def;
+    }
+    void WriteInt(const QString& s, const QString& k, int v) override {
+        m_settings.setValue(Key(s, k), v);
+        m_settings.sync();
+    }
+    QString GetString(const QString& s, const QString& k, const QString& def) override {
+        return m_settings.value(Key(s, k), def).toString();
+    }
+    void WriteString(const QString& s, const QString& k, const QString& v) override {
+        m_settings.setValue(Key(s, k), v);
+        m_settings.sync();
+    }
+    void Remove(const QString& s, const QString& k) override {
+        m_settings.remove(Key(s, k));
+        m_settings.sync();
+    }
+
+private:
+    static QString Key(const QString& s, const QString& k) { return s + QLatin1Char('/') + k; }
+    QSettings m_settings;
+};
+
+class QtClipboard final : public IClipboard {
+public:
+    bool HasImage() override {
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        return data && data->hasImage();
+    }
+    QImage Image() override { return QApplication::clipboard()->image(); }
+    void SetImage(const QImage& image) override { QApplication::clipboard()->setImage(image); }
+    void Clear() override { QApplication::clipboard()->clear(); }
+};
+
+class QtSound final : public ISound {
+public:
+    void Beep() override { QApplication::beep(); }
+    bool Play(const QString& wavPath) override {
+        if (!QFileInfo::exists(wavPath)) return false;
+        if (!m_effect) m_effect = std::make_unique<QSoundEffect>();
+        m_effect->setSource(QUrl::fromLocalFile(wavPath));
+        m_effect->play();
+        return true;
+    }
+
+private:
+    std::unique_ptr<QSoundEffect> m_effect;
+};
+
+class QtWaitCursor final : public IWaitCursor {
+public:
+    void Begin() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void End() override { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+struct QtServices::Impl {
+    explicit Impl(const QString& profilePath) : profile(profilePath) {}
+    QtPrompt prompt;
+    QtDialogRunner dialogs;
+    QtFileDialogs files;
+    QtColourDialog colour;
+    QtFontDialog font;
+    QtShell shell;
+    QtProfile profile;
+    QtClipboard clipboard;
+    QtSound sound;
+    QtWaitCursor waitCursor;
+};
+
+QtServices::QtServices(const QString& profilePath) : m_impl(std::make_unique<Impl>(profilePath)) {
+    m_services = {&m_impl->prompt, &m_impl->dialogs, &m_impl->files, &m_impl->colour,
+                  &m_impl->font,   &m_impl->shell,   &m_impl->profile, &m_impl->clipboard,
+                  &m_impl->sound,  &m_impl->waitCursor};
+}
+
+QtServices::~QtServices() = default;
+
+QString DefaultProfilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Orvane/Tessaly.ini");
+}
+
+} // namespace tsl::platform
+
+namespace tsl::platform {
+std::unique_ptr<IClipboard> MakeQtClipboard() { return std::make_unique<QtClipboard>(); }
+} // namespace tsl::platform

@@ -1,0 +1,173 @@
+#include "AppFixture.h"
+
+#include "framework/ChildFrame.h"
+#include "framework/Document.h"
+#include "framework/Ids.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+namespace tsl::test {
+namespace {
+
+struct MainFrame : AppFixture {
+    void SetUp() override {
+        WriteUsualSettings();
+        ASSERT_TRUE(Start());
+    }
+};
+
+TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
+    EXPECT_EQ(Frame().CurrentMenuResource(), IDR_MAINFRAME);
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly"));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+    EXPECT_EQ(Frame().CurrentMenuResource(), IDR_IMAGE_TYPE);
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly - Image1"));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_CLOSE));
+    Settle();
+    EXPECT_EQ(DocumentCount(), 0u);
+    EXPECT_EQ(Frame().CurrentMenuResource(), IDR_MAINFRAME);
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly"));
+}
+
+TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
+    Frame().ExecuteCommand(ID_FILE_NEW);
+    for (int id : {ID_IMAGE_PROCESSOR, ID_SLIDE_SHOW, ID_QUICK_SLIDE_SHOW, ID_CAPTURE_SETUP,
+                   ID_CAPTURE_START, ID_BROWSE, ID_IMAGE_FLIP, ID_EFFECT_EMBOSS,
+                   ID_PASTE_AS_NEW_IMAGE, ID_FILE_SAVE_ALL, ID_TWAIN_ACQUIRE_MULTI, ID_ZOOM_100,
+                   ID_VIEW_PAINT_BAR}) {
+        EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
+        EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
+        EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;
+    }
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_APP_ABOUT, ID_HELP_MANUAL, ID_HELP_TIP_OF_THE_DAY,
+                   ID_APP_EXIT, ID_FILE_CLOSE, ID_WINDOW_CASCADE, ID_VIEW_TOOLBAR})
+        EXPECT_TRUE(Frame().CommandState(id).IsEnabled()) << id;
+    Frame().UpdateCommandUI();
+    for (QAction* action : Frame().ActionsFor(ID_IMAGE_FLIP)) EXPECT_FALSE(action->isEnabled());
+}
+
+TEST_F(MainFrame, BarsAreCreatedAndTheirViewItemsToggleThemWithCheckMarks) {
+    ASSERT_TRUE(Frame().MainBar() && Frame().CommonBar());
+    EXPECT_EQ(Frame().MainBar()->actions().size(), 26);
+    EXPECT_EQ(Frame().CommonBar()->actions().size(), 12);
+    EXPECT_EQ(Frame().Pane(1)->objectName(), QStringLiteral("Pane32803"));
+    struct Row {
+        int id;
+        QWidget* bar;
+    };
+    for (Row row : {Row{ID_VIEW_TOOLBAR, Frame().MainBar()}, Row{ID_VIEW_COMMON_BAR, Frame().CommonBar()},
+                    Row{ID_VIEW_STATUS_BAR, Frame().statusBar()}}) {
+        EXPECT_TRUE(Frame().CommandState(row.id).IsChecked()) << row.id;
+        Frame().ExecuteCommand(row.id);
+        EXPECT_FALSE(row.bar->isVisible()) << row.id;
+        EXPECT_FALSE(Frame().CommandState(row.id).IsChecked()) << row.id;
+        for (QAction* a : Frame().ActionsFor(row.id)) EXPECT_FALSE(a->isChecked());
+        Frame().ExecuteCommand(row.id);
+        EXPECT_TRUE(row.bar->isVisible()) << row.id;
+    }
+}
+
+TEST_F(MainFrame, HandOffMessagesOpenExistingFilesAndSurviveAnyBytes) {
+    const QString image = MakeImage("sent.png");
+    Frame().ReceivePath(QStringLiteral("/no/such.png").toUtf8());
+    EXPECT_EQ(DocumentCount(), 0u);
+    Frame().ReceivePath(image.toUtf8()); // not terminated
+    EXPECT_EQ(DocumentCount(), 1u);
+    Frame().ReceivePath(image.toUtf8() + QByteArray("\0junk", 5)); // terminated early
+    EXPECT_EQ(DocumentCount(), 1u) << "the same file is not opened twice";
+
+    QByteArray junk(10000, '\0');
+    for (char& c : junk) c = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    Frame().ReceivePath(junk);
+    Frame().ReceivePath(QByteArray());
+    Frame().ReceivePath(QByteArray(5000, 'a'));
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
+TEST_F(MainFrame, AnotherProcessHandsPathsOverTheLocalServer) {
+    const QString name = Frame().HandOffServerName();
+    ASSERT_FALSE(name.isEmpty());
+    EXPECT_EQ(VendorValue("Tslh"), name);
+    EXPECT_TRUE(VendorValue("Tsl").endsWith(QStringLiteral("app_tests")));
+
+    const QString image = MakeImage("remote.png");
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    socket.write(image.toUtf8() + QByteArray(1, '\0'));
+    socket.flush();
+    ASSERT_TRUE(WaitFor([&] { return socket.bytesAvailable() > 0 || socket.waitForReadyRead(10); }));
+    EXPECT_EQ(socket.readAll(), QByteArray("1"));
+    EXPECT_EQ(DocumentCount(), 1u);
+
+    // An oversized message is dropped; the server keeps serving.
+    QLocalSocket flood;
+    flood.connectToServer(name);
+    ASSERT_TRUE(flood.waitForConnected(1000));
+    flood.write(QByteArray(CMainFrame::kMaxHandOffBytes + 100, 'x'));
+    flood.flush();
+    flood.disconnectFromServer();
+    QTest::qWait(50);
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
+TEST_F(MainFrame, DroppedFilesOpenAsDocuments) {
+    const QString a = MakeImage("a.png");
+    Frame().OpenDroppedFiles(
+        {QUrl::fromLocalFile(a), QUrl::fromLocalFile("/missing.png"), QUrl("https://x.example/")});
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
+TEST_F(MainFrame, AcceleratorKeysReachTheirCommands) {
+    Frame().activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &Frame(); }));
+    QTest::keyClick(Frame().windowHandle(), Qt::Key_F1);
+    EXPECT_EQ(Script().opened, QStringList{Env().programFolder + "ManualTsl.html"});
+    QTest::keyClick(Frame().windowHandle(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
+TEST_F(MainFrame, ClosingTheFrameAsksForModifiedDocumentsAndMayBeCancelled) {
+    Frame().ExecuteCommand(ID_FILE_NEW);
+    app->Template()->Documents()[0]->SetModifiedFlag(true);
+    Script().promptAnswers = {platform::IDCANCEL};
+    EXPECT_FALSE(Frame().close());
+    EXPECT_EQ(DocumentCount(), 1u);
+    Script().promptAnswers = {platform::IDNO};
+    EXPECT_TRUE(Frame().close());
+    Settle();
+    EXPECT_EQ(DocumentCount(), 0u);
+}
+
+TEST_F(MainFrame, RestoreRequestBringsAMinimisedFrameBack) {
+    Frame().showMinimized();
+    Frame().ExecuteCommand(ID_RESTORE_FRAME);
+    EXPECT_FALSE(Frame().isMinimized());
+}
+
+TEST_F(MainFrame, RecentFilesReopenAndForgetMissingOnes) {
+    const QString a = MakeImage("r.png");
+    app->OpenDocumentFile(a);
+    app->Template()->CloseAllDocuments();
+    Settle();
+    Frame().RecentFiles().Add(QStringLiteral("/gone.png"));
+    Frame().UpdateCommandUI();
+    EXPECT_FALSE(Frame().CommandState(ID_FILE_MRU_FILE1 + 2).IsEnabled()) << "two entries only";
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_MRU_FILE1)); // the missing file: forgotten
+    EXPECT_EQ(Frame().RecentFiles().Files(), QStringList{QFileInfo(a).absoluteFilePath()});
+    EXPECT_EQ(DocumentCount(), 0u);
+    EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_MRU_FILE1));
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
+} // namespace
+} // namespace tsl::test
