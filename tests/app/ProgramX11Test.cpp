@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -39,15 +40,26 @@ struct Program : testing::Test {
             if (!tessaly.waitForFinished(5000)) tessaly.kill();
         }
     }
-    // Titles of the visible windows named like name.
-    static QString FindWindow(const QString& name) {
-        QProcess search;
-        search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", name, "getwindowname"});
-        if (!search.waitForFinished(15000)) {
-            search.kill();
-            return {};
+    // The title of the first visible window whose title matches the pattern, waiting up to
+    // 15 s for it to appear.
+    static QString FindWindow(const QString& pattern) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 15000) {
+            QProcess search;
+            search.start("xdotool", {"search", "--onlyvisible", "--name", pattern});
+            search.waitForFinished(5000);
+            const QString id = QString::fromUtf8(search.readAllStandardOutput()).section('\n', 0, 0).trimmed();
+            if (!id.isEmpty()) {
+                QProcess name;
+                name.start("xdotool", {"getwindowname", id});
+                name.waitForFinished(5000);
+                const QString title = QString::fromUtf8(name.readAllStandardOutput()).trimmed();
+                if (!title.isEmpty()) return title;
+            }
+            QTest::qWait(200);
         }
-        return QString::fromUtf8(search.readAllStandardOutput()).trimmed();
+        return {};
     }
 };
 
