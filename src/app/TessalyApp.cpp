@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
+#include "codecs/Compressor.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
 #include "document/HandOff.h"
@@ -60,6 +61,7 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     m_template->onDocumentOpened = [this](CDocument*) { m_frame->OnDocumentsChanged(); };
 
     LBase::LoadLibraries(kAllLibraries);
+    InstallSettingsCompression(); // the store's compressed mode; the program itself saves plain
     const std::string path = ResolveSettingsPath(m_options.programFolder.toStdString(),
                                                  m_options.userSettingsFolder.toStdString());
     Settings().Load(path);

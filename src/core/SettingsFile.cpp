@@ -1,12 +1,14 @@
 #include "core/SettingsFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +16,8 @@
 namespace tsl {
 namespace {
 
-CSettingsFile::Transform g_compress;
-CSettingsFile::Transform g_expand;
+CSettingsFile::FileTransform g_compress;
+CSettingsFile::FileTransform g_expand;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -51,25 +53,64 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return !in.bad(); // a read error (a folder opens but cannot be read) is a failed load
 }
 
-// Writes beside the target and renames over it, so the old file survives any failure.
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::string temp = path + ".tmp-" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
+// Creates an empty file beside path that nobody else uses (path + ".tmp-<pid>-<n>"), with the
+// permissions of the file it will replace; empty when none can be created.
+std::string CreateBeside(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(::fileno(f), old.st_mode & 07777);
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (::fsync(::fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+    const bool replaces = ::stat(path.c_str(), &old) == 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" +
+                           std::to_string(counter++);
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return {};
+        }
+        if (replaces) ::fchmod(fd, old.st_mode & 07777);
+        ::close(fd);
+        return temp;
+    }
+    return {};
+}
+
+// Lets fill write a fresh file beside path and renames it over path only when fill succeeded,
+// so the old file survives any failure; the temporary file never outlives the call.
+bool ReplaceFile(const std::string& path, const std::function<bool(const std::string&)>& fill) {
+    const std::string temp = CreateBeside(path);
+    if (temp.empty()) return false;
+    bool ok = fill(temp) && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) std::remove(temp.c_str());
     return ok;
 }
 
+// Writes bytes into an existing file and makes them durable before it is renamed anywhere.
+bool WriteBytes(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f) return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = (std::fflush(f) == 0) && ok;
+    ok = (::fsync(::fileno(f)) == 0) && ok;
+    ok = (std::fclose(f) == 0) && ok;
+    return ok;
+}
+
+// An empty file in the temporary folder that only this user can read (settings may hold private
+// paths and addresses); empty when none can be made.
+std::string CreateTempFile() {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec) return {};
+    std::string name = (folder / "tessaly-settings-XXXXXX").string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return {};
+    ::close(fd);
+    return name;
+}
+
 } // namespace
 
-void CSettingsFile::SetCompression(Transform compress, Transform expand) {
+void CSettingsFile::SetCompression(FileTransform compress, FileTransform expand) {
     g_compress = std::move(compress);
     g_expand = std::move(expand);
 }
@@ -115,11 +156,15 @@ std::string CSettingsFile::Serialise() const {
 bool CSettingsFile::Load(const std::string& path, bool compressed) {
     m_path = path;
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) return false;
     if (compressed) {
-        std::vector<std::uint8_t> plain;
-        if (!g_expand || !g_expand(bytes, plain)) return false;
-        bytes.swap(plain);
+        if (!g_expand) return false;
+        const std::string plain = CreateTempFile();
+        if (plain.empty()) return false;
+        const bool ok = g_expand(path, plain) && ReadFileBytes(plain, bytes);
+        std::remove(plain.c_str());
+        if (!ok) return false;
+    } else if (!ReadFileBytes(path, bytes)) {
+        return false;
     }
     Parse(std::string(bytes.begin(), bytes.end()));
     m_dirty = false;
@@ -129,14 +174,20 @@ bool CSettingsFile::Load(const std::string& path, bool compressed) {
 bool CSettingsFile::Save(bool compressed) {
     if (!m_writable || !m_dirty) return true;
     if (m_path.empty()) return false;
-    std::string text = Serialise();
-    std::vector<std::uint8_t> bytes(text.begin(), text.end());
-    if (compressed) {
-        std::vector<std::uint8_t> packed;
-        if (!g_compress || !g_compress(bytes, packed)) return false;
-        bytes.swap(packed);
+    const std::string text = Serialise();
+    const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+    if (!compressed) {
+        return ReplaceFile(m_path,
+                           [&](const std::string& temp) { return WriteBytes(temp, bytes); });
     }
-    return WriteFileAtomically(m_path, bytes);
+    if (!g_compress) return false;
+    const std::string plain = CreateTempFile();
+    if (plain.empty()) return false;
+    const bool ok =
+        WriteBytes(plain, bytes) &&
+        ReplaceFile(m_path, [&](const std::string& temp) { return g_compress(plain, temp); });
+    std::remove(plain.c_str());
+    return ok;
 }
 
 bool CSettingsFile::ReadString(const std::string& section, const std::string& key,

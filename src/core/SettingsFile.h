@@ -12,7 +12,8 @@
 //
 // Save writes the whole map in the map's own order with CR LF line ends, to a temporary file
 // beside the target that is renamed over it only after a complete write, so a failed save never
-// damages the existing file. Load accepts LF and CR LF files and reads at most kMaxFileSize bytes.
+// damages the existing file; the compressed mode keeps that rule. Load accepts LF and CR LF files
+// and reads at most kMaxFileSize bytes.
 
 #include "core/Colour.h"
 
@@ -28,10 +29,13 @@ class CSettingsFile {
 public:
     using Section = std::map<std::string, std::string>;
     using Sections = std::map<std::string, Section>;
-    // The compressed mode turns whole-file bytes into the stored form and back; it is installed
-    // by the compressor. Both return false on failure.
-    using Transform = std::function<bool(const std::vector<std::uint8_t>& in,
-                                         std::vector<std::uint8_t>& out)>;
+    // The compressed mode runs file transforms installed by the compressor: each reads the file
+    // `from` and writes its whole result to the file `to`, returning false on any failure. A
+    // compressed save writes the text to a temporary file, compresses that into a file beside
+    // the target and renames it over the target; a compressed load expands the file into a
+    // temporary file and reads that. Both temporary files live in the system's temporary
+    // folder (TMPDIR), readable by the user alone, and are removed afterwards.
+    using FileTransform = std::function<bool(const std::string& from, const std::string& to)>;
 
     static constexpr std::size_t kMaxFileSize = 16u << 20;
 
@@ -65,7 +69,7 @@ public:
     const Sections& Map() const { return m_sections; }
     void Clear() { m_sections.clear(); }
 
-    static void SetCompression(Transform compress, Transform expand);
+    static void SetCompression(FileTransform compress, FileTransform expand);
 
 private:
     Sections m_sections;

@@ -2,16 +2,11 @@
 // LBase: the imaging library's process-wide services: loading and unloading its parts, the
 // resource limits that refuse hostile images before they are decoded, and error display.
 
-#include <cstdint>
+#include "core/Dib.h"
+
 #include <string>
 
 namespace tsl {
-
-// The largest image any reader of the program accepts, in pixels; larger claims are refused
-// before anything is allocated.
-inline constexpr std::uint64_t kPixelLimit = std::uint64_t{1} << 30;
-// Largest width or height accepted.
-inline constexpr std::uint32_t kSideLimit = 1u << 18;
 
 class LBase {
 public:

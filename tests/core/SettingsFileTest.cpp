@@ -443,12 +443,18 @@ TEST_F(SettingsFileTest, FailedCompressionKeepsTheOldFile) {
     EXPECT_FALSE(store.Load(file.string(), true));
     CSettingsFile::SetCompression(nullptr, nullptr);
     EXPECT_EQ(ReadAll(file), "old");
+    EXPECT_EQ(Listing(m_dir), std::vector<std::string>{"Settings.ini"});
 }
 
 TEST_F(SettingsFileTest, CompressedModeRunsTheInstalledTransforms) {
-    // Reversing the bytes stands in for the compressor: enough to show both directions run.
-    auto reverse = [](const std::vector<std::uint8_t>& in, std::vector<std::uint8_t>& out) {
-        out.assign(in.rbegin(), in.rend());
+    // Reversing the file stands in for the compressor: enough to show both directions run, on
+    // temporary files that are gone afterwards.
+    std::vector<std::string> seen;
+    auto reverse = [&seen](const std::string& from, const std::string& to) {
+        seen.push_back(from);
+        seen.push_back(to);
+        std::string bytes = ReadAll(from);
+        WriteAll(to, std::string(bytes.rbegin(), bytes.rend()));
         return true;
     };
     CSettingsFile::SetCompression(reverse, reverse);
@@ -464,6 +470,11 @@ TEST_F(SettingsFileTest, CompressedModeRunsTheInstalledTransforms) {
     EXPECT_EQ(ReadAll(file), "\n\rv=k\n\r]A[");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(back.Map(), store.Map());
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[2], file.string());
+    for (const std::string& temp : {seen[0], seen[1], seen[3]})
+        EXPECT_FALSE(fs::exists(temp)) << temp;
+    EXPECT_EQ(Listing(m_dir), std::vector<std::string>{"Settings.ini"});
 }
 
 TEST_F(SettingsFileTest, SaveThenLoadGivesTheSameMap) {

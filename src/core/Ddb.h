@@ -1,0 +1,43 @@
+#pragma once
+// CDdb: the device bitmap value type. Width, height, bits per pixel, bottom-up rows padded to
+// 4 bytes like a DIB, and an optional palette. The program makes device bitmaps at the
+// screen's depth, 32 bits (B, G, R, X); tools may keep other depths.
+
+#include "core/Dib.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tsl {
+
+class CDdb {
+public:
+    CDdb() = default;
+    // An image of the given size and depth, all bytes zero; empty when the size is refused.
+    static CDdb Create(int width, int height, int bitsPerPixel = 32);
+
+    bool IsNull() const { return m_width <= 0 || m_height <= 0; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    int BitsPerPixel() const { return m_bitsPerPixel; }
+    std::size_t Stride() const { return m_stride; }
+    // Row y counted from the bottom of the picture (row 0 is the bottom row).
+    std::uint8_t* Row(int y) { return m_bits.data() + static_cast<std::size_t>(y) * m_stride; }
+    const std::uint8_t* Row(int y) const {
+        return m_bits.data() + static_cast<std::size_t>(y) * m_stride;
+    }
+    std::vector<std::uint8_t>& Bits() { return m_bits; }
+    const std::vector<std::uint8_t>& Bits() const { return m_bits; }
+    std::vector<RGBQUAD>& Palette() { return m_palette; }
+    const std::vector<RGBQUAD>& Palette() const { return m_palette; }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    int m_bitsPerPixel = 0;
+    std::size_t m_stride = 0;
+    std::vector<std::uint8_t> m_bits;
+    std::vector<RGBQUAD> m_palette;
+};
+
+} // namespace tsl
