@@ -25,7 +25,7 @@ if command -v ninja >/dev/null 2>&1; then generator="-G Ninja"; fi
 # shellcheck disable=SC2086
 cmake -S "$repo" -B "$build" $generator -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_CXX_FLAGS="$flags" \
-    -DTSL_FUZZ=ON -DTSL_GUI=OFF -DTSL_TESTS=OFF -DTSL_BENCH=OFF ${TSL_FUZZ_CMAKE_ARGS:-}
+    -DTSL_FUZZ=ON -DTSL_GUI=ON -DTSL_TESTS=OFF -DTSL_BENCH=OFF ${TSL_FUZZ_CMAKE_ARGS:-}
 cmake --build "$build" --target tsl_fuzz_targets
 
 failed=
