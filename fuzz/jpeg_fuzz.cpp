@@ -1,0 +1,42 @@
+// Fuzz target for the JPEG adapter: any bytes decode without a fault, to nothing or to exactly
+// width x height x 3 bytes within the pixel limit; what decodes encodes again.
+
+#include "codecs/Jpeg.h"
+#include "core/Services.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The adapter's messages are expected on bad input; they are dropped.
+class QuietReport : public tsl::IReport {
+public:
+    void Report(const std::string&, const std::string&) override {}
+};
+
+void Require(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "jpeg_fuzz: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static QuietReport quiet;
+    tsl::InstallReport(&quiet);
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> rgb = tsl::ReadJpegMemory({data, size}, width, height);
+    if (rgb.empty()) {
+        Require(width == 0 && height == 0, "failure with a size");
+        return 0;
+    }
+    Require(width > 0 && height > 0 &&
+                static_cast<std::uint64_t>(width) * height <= tsl::kPixelLimit &&
+                rgb.size() == static_cast<std::size_t>(width) * height * 3,
+            "pixels do not match the size");
+    if (static_cast<std::size_t>(width) * height <= 1 << 16)
+        Require(!tsl::EncodeJpeg(rgb, width, height, true, 75).empty(), "re-encoding failed");
+    return 0;
+}

@@ -1,0 +1,248 @@
+#include "codecs/Jpeg.h"
+
+#include "core/Services.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include <jpeglib.h>
+
+namespace tsl {
+namespace {
+
+// libjpeg's fatal errors jump back to the caller; warnings are ignored.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+void ErrorExit(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+void Silent(j_common_ptr, int) {}
+void SilentOutput(j_common_ptr) {}
+
+void Fatal() { Report().Report(kJpegFatal, "JPEG"); }
+
+// RGB from inverted (Adobe) or plain CMYK.
+void CmykToRgb(const std::uint8_t* in, std::uint8_t* out, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, in += 4, out += 3) {
+        const int k = inverted ? in[3] : 255 - in[3];
+        for (int c = 0; c < 3; ++c) {
+            const int v = inverted ? in[c] : 255 - in[c];
+            out[c] = static_cast<std::uint8_t>((v * k + 127) / 255);
+        }
+    }
+}
+
+// The decoding steps that may jump: kept free of objects with destructors. Returns false after
+// a fatal library error.
+bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std::uint8_t> bytes,
+            std::vector<std::uint8_t>& pixels, std::vector<std::uint8_t>& row, int& width,
+            int& height, bool& tooLarge) {
+    if (setjmp(err.jump)) return false;
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    if (info.data_precision != 8) return false;
+    const std::uint64_t pixelsWanted =
+        static_cast<std::uint64_t>(info.image_width) * info.image_height;
+    if (pixelsWanted == 0 || pixelsWanted > kPixelLimit || info.image_width > kSideLimit) {
+        tooLarge = true;
+        return true;
+    }
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    if (cmyk)
+        info.out_color_space = JCS_CMYK;
+    else if (info.num_components != 1)
+        info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    width = static_cast<int>(info.output_width);
+    height = static_cast<int>(info.output_height);
+    const int components = info.output_components;
+    if (components != 1 && components != 3 && components != 4) return false;
+    try {
+        pixels.resize(static_cast<std::size_t>(width) * height * 3);
+        row.resize(static_cast<std::size_t>(width) * components);
+    } catch (const std::bad_alloc&) {
+        pixels.clear();
+        return true;
+    }
+    const bool inverted = info.saw_Adobe_marker;
+    while (info.output_scanline < info.output_height) {
+        std::uint8_t* out = pixels.data() + static_cast<std::size_t>(info.output_scanline) * width * 3;
+        JSAMPROW rows[1] = {row.data()};
+        if (jpeg_read_scanlines(&info, rows, 1) != 1) return false;
+        if (components == 3)
+            std::memcpy(out, row.data(), static_cast<std::size_t>(width) * 3);
+        else if (components == 1)
+            for (int x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = row[x];
+        else
+            CmykToRgb(row.data(), out, width, inverted);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+bool Encode(jpeg_compress_struct& info, ErrorManager& err, const std::uint8_t* pixels, int width,
+            int height, int components, int quality, unsigned char*& out, unsigned long& size) {
+    if (setjmp(err.jump)) return false;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    const std::size_t stride = static_cast<std::size_t>(width) * components;
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rows[1] = {const_cast<JSAMPLE*>(pixels + info.next_scanline * stride)};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, int& width,
+                                         int& height) {
+    width = height = 0;
+    jpeg_decompress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+    jpeg_create_decompress(&info);
+    std::vector<std::uint8_t> pixels, row;
+    bool tooLarge = false;
+    const bool ok = Decode(info, err, bytes, pixels, row, width, height, tooLarge);
+    jpeg_destroy_decompress(&info);
+    if (!ok) {
+        Fatal();
+        pixels.clear();
+    } else if (tooLarge || pixels.empty()) {
+        Report().Report(kJpegNoMemory, "JPEG");
+        pixels.clear();
+    }
+    if (pixels.empty()) width = height = 0;
+    return pixels;
+}
+
+std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height) {
+    width = height = 0;
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        Report().Report("JPEG :\nCan't open " + path + "\n", "JPEG");
+        return {};
+    }
+    return ReadJpegMemory(bytes, width, height);
+}
+
+PackedDib ReadJpegDib(const std::string& path) {
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> rgb = ReadJpeg(path, width, height);
+    if (rgb.empty()) return {};
+    PackedDib dib = MakePackedDib(width, height, 24);
+    const auto v = ViewPackedDib(dib);
+    if (!v) return {};
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = rgb.data() + static_cast<std::size_t>(y) * width * 3;
+        std::uint8_t* out = dib.data() + v->bitsOffset + (height - 1 - y) * v->stride;
+        for (int x = 0; x < width; ++x) {
+            out[3 * x] = in[3 * x + 2];
+            out[3 * x + 1] = in[3 * x + 1];
+            out[3 * x + 2] = in[3 * x];
+        }
+    }
+    return dib;
+}
+
+std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int width, int height,
+                                     bool colour, int quality) {
+    if (width <= 0 || height <= 0 || width > 65500 || height > 65500 ||
+        rgb.size() < static_cast<std::size_t>(width) * height * 3)
+        return {};
+    std::vector<std::uint8_t> grey;
+    if (!colour) {
+        grey.resize(static_cast<std::size_t>(width) * height);
+        for (std::size_t i = 0; i < grey.size(); ++i)
+            grey[i] = static_cast<std::uint8_t>((rgb[3 * i] + rgb[3 * i + 1] + rgb[3 * i + 2]) / 3);
+    }
+    jpeg_compress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    const bool ok = Encode(info, err, colour ? rgb.data() : grey.data(), width, height,
+                           colour ? 3 : 1, std::clamp(quality, 1, 100), out, size);
+    jpeg_destroy_compress(&info);
+    std::vector<std::uint8_t> bytes;
+    if (ok && out) bytes.assign(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
+               bool colour, int quality) {
+    const std::vector<std::uint8_t> bytes = EncodeJpeg(rgb, width, height, colour, quality);
+    if (bytes.empty()) {
+        Fatal();
+        return false;
+    }
+    if (!ReplaceFileContents(path, bytes)) {
+        Report().Report("Can't open " + path + "\n", "JPEG");
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
+    static std::atomic<unsigned> serial{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+} // namespace tsl

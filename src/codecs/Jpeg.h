@@ -1,0 +1,42 @@
+#pragma once
+// JPEG adapter over libjpeg. The reader gives 24-bit pixels: grey files are expanded to three
+// equal bytes, CMYK and YCCK files are converted to RGB; files of another sample precision
+// (12 bits) are refused. Failures are shown through tsl::Report() in the adapter's own words.
+// The writer stores RGB or grey files and replaces the target through a temporary file.
+
+#include "core/PackedDib.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tsl {
+
+inline constexpr const char* kJpegFatal = "JPG Fatal Error";
+inline constexpr const char* kJpegNoMemory = "JPG out of memory";
+
+// Decodes a JPEG held in memory to width x height x 3 bytes, rows from the top, no padding,
+// red-green-blue. Empty on failure (reported). Sizes beyond the pixel limit are refused before
+// anything is allocated.
+std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, int& width,
+                                         int& height);
+std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height);
+// The same file as a 24-bit bottom-up packed DIB; empty on failure.
+PackedDib ReadJpegDib(const std::string& path);
+
+// Encodes rows from the top, no padding, red-green-blue. With colour false the pixels are
+// stored as grey, the mean of the three components. Quality 1-100, baseline. Empty on failure.
+std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int width, int height,
+                                     bool colour, int quality);
+// Writes the file beside the target and renames it over the target; false (reported) on failure.
+bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
+               bool colour, int quality);
+
+// Shared by the three adapters: writes bytes to a temporary file beside path and renames it
+// over path; on failure any old file is left as it was.
+bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out);
+
+} // namespace tsl

@@ -1,0 +1,32 @@
+#pragma once
+// PNG adapter over libpng. The reader gives a bottom-up packed DIB: palette and grey images at
+// 1, 4 or 8 bits (2-bit ones widened to 4 bits, 16-bit grey and grey with alpha as 8-bit grey),
+// colour images at 24 bits, colour with alpha at 32 bits (blue, green, red, alpha); 16-bit
+// samples are rounded to 8 bits. Failures leave their reason in the message. The writer stores
+// 1-, 4- and 8-bit DIBs as palette images, 16- and 24-bit ones as RGB and 32-bit ones as RGB
+// with alpha (as RGB when every fourth byte is zero), replacing the target through a
+// temporary file. Resolutions go between the file's pixels per metre and the header's.
+
+#include "core/PackedDib.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tsl {
+
+inline constexpr const char* kPngNotValid = "This is not a valid PNG File!";
+inline constexpr const char* kPngTooBig = "Sorry!\nThis File is toooo big for me.";
+inline constexpr const char* kPngNoMemory = "Can't allocate memory";
+// Interlaced files taller than this are refused (they are decoded whole before storing).
+inline constexpr std::uint32_t kPngInterlacedRowLimit = 10000;
+
+PackedDib ReadPngMemory(std::span<const std::uint8_t> bytes, std::string& message);
+PackedDib ReadPng(const std::string& path, std::string& message);
+
+// Empty when the DIB cannot be stored.
+std::vector<std::uint8_t> EncodePng(const PackedDib& dib);
+bool WritePng(const std::string& path, const PackedDib& dib);
+
+} // namespace tsl
