@@ -238,7 +238,9 @@ bool Encode(png_structp png, png_infop info, const PackedDib& dib, const PackedD
                 entries = std::max(entries, index + 1);
             }
         for (int i = 0; i < entries; ++i)
-            palette[i] = {v.table[i].rgbRed, v.table[i].rgbGreen, v.table[i].rgbBlue};
+            palette[i] = i < v.colourCount
+                             ? png_color{v.table[i].rgbRed, v.table[i].rgbGreen, v.table[i].rgbBlue}
+                             : png_color{0, 0, 0};
         png_set_PLTE(png, info, palette.data(), std::max(entries, 1));
     }
     if (v.header.biXPelsPerMeter > 0 && v.header.biYPelsPerMeter > 0)
