@@ -9,6 +9,8 @@
 
 #include <gif_lib.h>
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -238,40 +240,24 @@ TSL_GIF_BENCHMARK(DecodeGiflib);
 TSL_GIF_BENCHMARK(EncodeOurs);
 TSL_GIF_BENCHMARK(EncodeGiflib);
 
-// Prints the usual table and keeps each benchmark's fastest CPU time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.aggregate_name == "min")
-                m_time[run.run_name.function_name + "/" + run.run_name.args] =
-                    run.GetAdjustedCPUTime();
-    }
-    void PrintRatios() const {
-        std::printf("\nours / giflib (goal: decode <= 0.80, encode <= 1.00)\n");
-        for (const char* step : {"Decode", "Encode"})
-            for (int i = 0; i < 3; ++i) {
-                const std::string arg = "/" + std::to_string(i);
-                const auto ours = m_time.find(std::string(step) + "Ours" + arg);
-                const auto peer = m_time.find(std::string(step) + "Giflib" + arg);
-                if (ours != m_time.end() && peer != m_time.end())
-                    std::printf("  %s %-8s %.2f\n", step, kImageName[i],
-                                ours->second / peer->second);
-            }
-    }
-
-private:
-    std::map<std::string, double> m_time;
-};
+void PrintRatios(const tsl::bench::RatioReporter& reporter) {
+    std::printf("\nours / giflib (goal: decode <= 0.80, encode <= 1.00)\n");
+    for (const char* step : {"Decode", "Encode"})
+        for (int i = 0; i < 3; ++i) {
+            const std::string arg = "/" + std::to_string(i);
+            const double ratio = reporter.Ratio(step + std::string("Ours") + arg,
+                                                step + std::string("Giflib") + arg);
+            if (ratio >= 0) std::printf("  %s %-8s %.2f\n", step, kImageName[i], ratio);
+        }
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tsl::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,7 @@
 // GIF writing: a packed DIB of 1, 4 or 8 bits per pixel to a single-image GIF89a file.
 
 #include "codecs/Gif.h"
+#include "core/Files.h"
 
 #include <algorithm>
 #include <array>
@@ -183,35 +184,6 @@ void PutLe16(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-// Writes the whole file beside the target (path + ".tmp-<pid>-<n>", with the permissions of the
-// file it replaces), then renames it over the target; the old file survives any failure.
-bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    static std::atomic<unsigned> counter{0};
-    struct stat old {};
-    const bool replaces = stat(path.c_str(), &old) == 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    if (replaces) fchmod(fd, old.st_mode & 07777);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (!(n < 0 && errno == EINTR))
-            ok = false;
-    }
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
 
 std::vector<std::uint8_t> Encode(const PackedDib& dib, bool globalTable, bool interlace,
                                  int transparentIndex) {
@@ -313,7 +285,7 @@ int WriteGif(const std::string& path, const PackedDib& dib, bool globalTable, bo
     const std::vector<std::uint8_t> bytes =
         EncodeGif(dib, globalTable, interlace, transparentIndex);
     if (bytes.empty()) return 0;
-    return WriteFileReplacing(path, bytes) ? 1 : 0;
+    return ReplaceFileContents(path, bytes) ? 1 : 0;
 }
 
 } // namespace tsl

@@ -1,5 +1,7 @@
 #include "codecs/Jpeg.h"
 
+#include "core/Files.h"
+
 #include "core/Services.h"
 
 #include <fcntl.h>
@@ -60,6 +62,12 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
         tooLarge = true;
         return true;
     }
+    // A complete JPEG codes every 8 x 8 block of its first scan with at least one bit. A file
+    // with fewer bits than blocks is cut short or forged: decoding it would only invent
+    // (possibly gigabytes of) grey, slowly.
+    const std::uint64_t blocks = (static_cast<std::uint64_t>(info.image_width) + 7) / 8 *
+                                 ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
+    if (static_cast<std::uint64_t>(bytes.size()) * 8 < blocks) return false;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     if (cmyk)
         info.out_color_space = JCS_CMYK;
@@ -210,39 +218,6 @@ bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int w
         return false;
     }
     return true;
-}
-
-bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    static std::atomic<unsigned> serial{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 } // namespace tsl

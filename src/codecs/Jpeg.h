@@ -33,10 +33,4 @@ std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int widt
 bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
                bool colour, int quality);
 
-// Shared by the three adapters: writes bytes to a temporary file beside path and renames it
-// over path; on failure any old file is left as it was.
-bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out);
-
 } // namespace tsl

@@ -1,4 +1,5 @@
 #include "codecs/Pcx.h"
+#include "core/Files.h"
 
 #include "core/Dib.h"
 #include "core/Palette.h"
@@ -458,57 +459,6 @@ bool Encode(const Picture& pic, const WriteLayout& l, int screenWidth, int scree
     return sink(block, sizeof block);
 }
 
-// A file written beside its target under a unique name and renamed over the target on
-// Commit; removed when not committed.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(std::string target) : m_target(std::move(target)) {}
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
-    ~ReplacingFile() {
-        if (m_file) {
-            std::fclose(m_file);
-            ::unlink(m_temp.c_str());
-        }
-    }
-
-    bool Open() {
-        static std::atomic<unsigned> serial{0};
-        int fd = -1;
-        for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-            m_temp =
-                m_target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-            fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd < 0 && errno != EEXIST) return false;
-        }
-        if (fd < 0) return false;
-        struct stat old {};
-        if (::stat(m_target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-        m_file = ::fdopen(fd, "wb");
-        if (!m_file) {
-            ::close(fd);
-            ::unlink(m_temp.c_str());
-        }
-        return m_file != nullptr;
-    }
-    bool Write(const std::uint8_t* data, std::size_t size) {
-        return std::fwrite(data, 1, size, m_file) == size;
-    }
-    bool Commit() {
-        bool ok = std::fflush(m_file) == 0;
-        ok = ::fsync(::fileno(m_file)) == 0 && ok;
-        ok = std::fclose(m_file) == 0 && ok;
-        m_file = nullptr;
-        if (ok) ok = std::rename(m_temp.c_str(), m_target.c_str()) == 0;
-        if (!ok) ::unlink(m_temp.c_str());
-        return ok;
-    }
-
-private:
-    std::string m_target;
-    std::string m_temp;
-    std::FILE* m_file = nullptr;
-};
 
 } // namespace
 
@@ -586,7 +536,7 @@ bool WritePcx(const std::string& path, const CDdb& bitmap, const std::vector<RGB
         bitmap.Palette().empty() && colours > 0 ? DefaultPalette(colours) : bitmap.Palette();
     const auto layout = PlanWrite(pic, palette);
     if (!layout) return false;
-    ReplacingFile file(path);
+    CReplacingFile file(path);
     if (!file.Open()) return false;
     return Encode(pic, *layout, screenWidth, screenHeight,
                   [&](const std::uint8_t* p, std::size_t n) { return file.Write(p, n); }) &&

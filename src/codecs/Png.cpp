@@ -1,4 +1,5 @@
 #include "codecs/Png.h"
+#include "core/Files.h"
 
 #include "codecs/Jpeg.h"
 

@@ -1,4 +1,5 @@
 #include "codecs/Tiff.h"
+#include "core/Files.h"
 
 #include "codecs/Jpeg.h"
 

@@ -62,6 +62,19 @@ std::optional<std::size_t> DibImageSize(std::int64_t width, std::int64_t height,
 std::optional<std::size_t> CheckedMul(std::size_t a, std::size_t b);
 std::optional<std::size_t> CheckedAdd(std::size_t a, std::size_t b);
 
+// A channel value of `bits` bits widened to 8 by repeating its bits (5-bit 21 -> 173, 31 -> 255);
+// wider values keep their top 8 bits.
+constexpr std::uint8_t ScaleBits(std::uint32_t v, int bits) {
+    if (bits <= 0) return 0;
+    if (bits >= 8) return static_cast<std::uint8_t>(v >> (bits - 8));
+    std::uint32_t out = 0;
+    for (int filled = 0; filled < 8; filled += bits) {
+        const int shift = 8 - filled - bits;
+        out |= shift >= 0 ? v << shift : v >> -shift;
+    }
+    return static_cast<std::uint8_t>(out);
+}
+
 // Little-endian field access for file and block layouts.
 inline std::uint16_t ReadLe16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));

@@ -3,6 +3,8 @@
 #include "codecs/Tiff.h"
 #include "core/Services.h"
 
+#include "support/ImageTestKit.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,27 +21,10 @@
 namespace tsl {
 namespace {
 
+using namespace testkit;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Shell(const std::string& command) {
-    Bytes out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[65536];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.insert(out.end(), buffer, buffer + n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string Sha256(const Bytes& bytes, const fs::path& scratch) {
-    std::ofstream(scratch, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    const Bytes out = Shell("sha256sum < '" + scratch.string() + "'");
-    return std::string(out.begin(), out.begin() + std::min<std::size_t>(64, out.size()));
-}
 
 // The reference decoder's RGB bytes of a file, alpha off, rows in display order. PNGs are
 // labelled sRGB without conversion, as the manifest's hashes were made.
@@ -55,52 +40,6 @@ bool HasAlpha(const std::string& prefix, const fs::path& file) {
                           "[0]' -format '%A' info: 2>/dev/null");
     const std::string s(out.begin(), out.end());
     return s.rfind("True", 0) == 0 || s.rfind("Blend", 0) == 0;
-}
-
-// Any packed DIB of 1, 4, 8, 24 or 32 bits as RGB or RGBA bytes, top row first. In RGBA form
-// 32-bit pixels keep their alpha, with the colour of fully transparent pixels zeroed as the
-// manifest's hashes have it; other depths are opaque. RGB form ignores alpha.
-Bytes PixelsOf(const PackedDib& dib, bool rgba) {
-    const auto v = ViewPackedDib(dib);
-    Bytes out;
-    for (int y = v ? v->height - 1 : -1; y >= 0; --y) {
-        const std::uint8_t* row =
-            dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
-        for (int x = 0; x < v->width; ++x) {
-            std::uint8_t q[4] = {0, 0, 0, 255};
-            const int bpp = v->bitsPerPixel;
-            if (bpp <= 8) {
-                const int shift = 8 - bpp - (x * bpp) % 8;
-                const int index = (row[x * bpp / 8] >> shift) & ((1 << bpp) - 1);
-                const RGBQUAD c = index < v->colourCount ? v->table[index] : RGBQUAD{};
-                q[0] = c.rgbRed, q[1] = c.rgbGreen, q[2] = c.rgbBlue;
-            } else {
-                const std::uint8_t* p = row + x * (bpp / 8);
-                q[0] = p[2], q[1] = p[1], q[2] = p[0];
-                if (bpp == 32) q[3] = p[3];
-            }
-            if (rgba && q[3] == 0) q[0] = q[1] = q[2] = 0;
-            out.insert(out.end(), q, q + (rgba ? 4 : 3));
-        }
-    }
-    return out;
-}
-
-struct ManifestRow {
-    std::string path, expected, width, height, hash;
-};
-
-std::vector<ManifestRow> Manifest(const std::string& format) {
-    std::ifstream in(fs::path(TSL_TESTDATA) / "MANIFEST.tsv", std::ios::binary);
-    std::vector<ManifestRow> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string s; std::getline(fields, s, '\t');)
-            f.push_back(s);
-        if (f.size() >= 7 && f[1] == format) rows.push_back({f[0], f[2], f[3], f[4], f[6]});
-    }
-    return rows;
 }
 
 // Collects the adapters' messages instead of showing them.

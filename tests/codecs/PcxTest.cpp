@@ -2,6 +2,8 @@
 
 #include "core/Palette.h"
 
+#include "support/ImageTestKit.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,76 +20,10 @@
 namespace tsl {
 namespace {
 
+using namespace testkit;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// Standard output of a shell command.
-Bytes Run(const std::string& command) {
-    Bytes out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[65536];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.insert(out.end(), buffer, buffer + n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string Sha256(const Bytes& bytes, const fs::path& scratch) {
-    std::ofstream(scratch, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    const Bytes out = Run("sha256sum < '" + scratch.string() + "'");
-    return std::string(out.begin(), out.begin() + std::min<std::size_t>(64, out.size()));
-}
-
-// A packed DIB's pixels as RGB or RGBA (A = 255) bytes, top row first.
-Bytes PixelsOf(const PackedDib& dib, int channels) {
-    const auto v = ViewPackedDib(dib);
-    Bytes out;
-    if (!v) return out;
-    for (int y = v->height - 1; y >= 0; --y) {
-        const std::uint8_t* row =
-            dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
-        for (int x = 0; x < v->width; ++x) {
-            RGBQUAD q;
-            if (v->bitsPerPixel == 24) {
-                q = {row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
-            } else {
-                const int bit = x * v->bitsPerPixel;
-                const int index = (row[bit / 8] >> (8 - v->bitsPerPixel - bit % 8)) &
-                                  ((1 << v->bitsPerPixel) - 1);
-                q = v->table[index];
-            }
-            out.insert(out.end(), {q.rgbRed, q.rgbGreen, q.rgbBlue});
-            if (channels == 4) out.push_back(255);
-        }
-    }
-    return out;
-}
-
-struct ManifestRow {
-    std::string path, expected, width, height, hash;
-};
-
-// MANIFEST.tsv rows of one format, read as bytes (some notes are not UTF-8).
-std::vector<ManifestRow> Manifest(const std::string& format) {
-    std::ifstream in(fs::path(TSL_TESTDATA) / "MANIFEST.tsv", std::ios::binary);
-    std::vector<ManifestRow> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string s; std::getline(fields, s, '\t');)
-            f.push_back(s);
-        if (f.size() >= 7 && f[1] == format) rows.push_back({f[0], f[2], f[3], f[4], f[6]});
-    }
-    return rows;
-}
 
 class PcxTest : public ::testing::Test {
 protected:
@@ -123,7 +59,7 @@ const std::map<std::string, Exception> kExceptions = {
 // RGB bytes of a file as another decoder renders it.
 Bytes Rendering(const std::string& decoder, const fs::path& file) {
     const std::string tool = decoder == "gm" ? "gm convert '" : "convert-im6.q16 '";
-    return Run(tool + file.string() + "' -depth 8 rgb:- 2>/dev/null");
+    return Shell(tool + file.string() + "' -depth 8 rgb:- 2>/dev/null");
 }
 
 TEST_F(PcxTest, ManifestRowsDecodeToTheReferencePixelsOrFailCleanly) {
@@ -144,12 +80,12 @@ TEST_F(PcxTest, ManifestRowsDecodeToTheReferencePixelsOrFailCleanly) {
                   row.width + "x" + row.height);
         EXPECT_EQ(image.palette.size(), static_cast<std::size_t>(view->colourCount));
         if (exception == kExceptions.end()) {
-            EXPECT_EQ(Sha256(PixelsOf(image.dib, 4), m_dir / "rgba"), row.hash);
+            EXPECT_EQ(Sha256(PixelsOf(image.dib, true), m_dir / "rgba"), row.hash);
             ++matched;
         } else {
             const Exception& e = exception->second;
             const fs::path reference = e.file ? fs::path(TSL_TESTDATA) / e.file : file;
-            EXPECT_EQ(PixelsOf(image.dib, 3), Rendering(e.decoder, reference)) << e.reason;
+            EXPECT_EQ(PixelsOf(image.dib, false), Rendering(e.decoder, reference)) << e.reason;
             ++compared;
         }
     }
@@ -197,7 +133,7 @@ Bytes RgbOf(const CDdb& d) {
             }
         }
     }
-    return PixelsOf(dib, 3);
+    return PixelsOf(dib, false);
 }
 
 TEST_F(PcxTest, WrittenFilesReadBackAndDecodeAlikeWithImageMagick) {
@@ -217,7 +153,7 @@ TEST_F(PcxTest, WrittenFilesReadBackAndDecodeAlikeWithImageMagick) {
         ASSERT_FALSE(back.IsNull());
         EXPECT_EQ(ViewPackedDib(back.dib)->bitsPerPixel, c.storedDepth);
         const Bytes expected = RgbOf(bitmap);
-        EXPECT_EQ(PixelsOf(back.dib, 3), expected);
+        EXPECT_EQ(PixelsOf(back.dib, false), expected);
         EXPECT_EQ(Rendering("im", file), expected);
 
         const PcxImage fromDib = ReadPcxMemory(EncodePcx(back.dib, {}, 800, 600));
@@ -366,12 +302,12 @@ TEST_F(PcxTest, ReaderDecodesEachLayoutWithTheRightPalette) {
         ASSERT_FALSE(image.IsNull());
         OneWayStream stream(c.file);
         EXPECT_EQ(ReadPcx(stream).dib, image.dib);
-        const Bytes rgb = PixelsOf(image.dib, 3);
+        const Bytes rgb = PixelsOf(image.dib, false);
         EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + c.rgb.size()), c.rgb);
     }
     Bytes equal = MakeFile(1, 1, 8, 1, 2, {0x0F, 0});
     std::fill(equal.begin() + 16, equal.begin() + 22, 0x33);
-    EXPECT_EQ(PixelsOf(ReadPcxMemory(equal).dib, 3).back(), 255)
+    EXPECT_EQ(PixelsOf(ReadPcxMemory(equal).dib, false).back(), 255)
         << "equal entries: black and white";
 }
 
@@ -402,12 +338,6 @@ TEST_F(PcxTest, ReaderRefusesWhatItCannotDecode) {
         EXPECT_TRUE(ReadPcx(oneWay).IsNull()) << what;
     }
     EXPECT_TRUE(ReadPcxFile((m_dir / "missing.pcx").string()).IsNull());
-}
-
-long PeakKb() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 TEST_F(PcxTest, HugeClaimsAreRefusedWithoutAllocating) {

@@ -1,5 +1,7 @@
 #include "codecs/Tga.h"
 
+#include "support/ImageTestKit.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,75 +18,17 @@
 namespace tsl {
 namespace {
 
+using namespace testkit;
+
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-Bytes Run(const std::string& command) {
-    Bytes out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[65536];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.insert(out.end(), buffer, buffer + n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string Sha256(const Bytes& bytes, const fs::path& scratch) {
-    std::ofstream(scratch, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    const Bytes out = Run("sha256sum < '" + scratch.string() + "'");
-    return std::string(out.begin(), out.begin() + std::min<std::size_t>(64, out.size()));
-}
 
 // RGB bytes, rows in display order, of a file as a reference decoder renders it, alpha off.
 Bytes Rendering(const std::string& decoder, const fs::path& file) {
     if (decoder == "gm")
-        return Run("gm convert 'tga:" + file.string() + "' -depth 8 rgb:- 2>/dev/null");
-    return Run("convert-im6.q16 'tga:" + file.string() +
+        return Shell("gm convert 'tga:" + file.string() + "' -depth 8 rgb:- 2>/dev/null");
+    return Shell("convert-im6.q16 'tga:" + file.string() +
                "[0]' -auto-orient -alpha off -depth 8 rgb:- 2>/dev/null");
-}
-
-// An 8- or 24-bit packed DIB as RGB or RGBA (A = 255) bytes, top row first.
-Bytes PixelsOf(const PackedDib& dib, int channels) {
-    const auto v = ViewPackedDib(dib);
-    Bytes out;
-    for (int y = v ? v->height - 1 : -1; y >= 0; --y) {
-        const std::uint8_t* row =
-            dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
-        for (int x = 0; x < v->width; ++x) {
-            const RGBQUAD q = v->bitsPerPixel == 8
-                                  ? v->table[row[x]]
-                                  : RGBQUAD{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
-            out.insert(out.end(), {q.rgbRed, q.rgbGreen, q.rgbBlue});
-            if (channels == 4) out.push_back(255);
-        }
-    }
-    return out;
-}
-
-struct ManifestRow {
-    std::string path, expected, width, height, hash;
-};
-
-// MANIFEST.tsv rows of one format, read as bytes (some notes are not UTF-8).
-std::vector<ManifestRow> Manifest(const std::string& format) {
-    std::ifstream in(fs::path(TSL_TESTDATA) / "MANIFEST.tsv", std::ios::binary);
-    std::vector<ManifestRow> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string s; std::getline(fields, s, '\t');)
-            f.push_back(s);
-        if (f.size() >= 7 && f[1] == format) rows.push_back({f[0], f[2], f[3], f[4], f[6]});
-    }
-    return rows;
 }
 
 class TgaTest : public ::testing::Test {
@@ -152,13 +96,13 @@ TEST_F(TgaTest, ManifestRowsDecodeToTheReferencePixelsOrFailCleanly) {
         if (exception != kExceptions.end()) {
             const Exception& e = exception->second;
             const fs::path reference = e.file ? fs::path(TSL_TESTDATA) / e.file : file;
-            EXPECT_EQ(PixelsOf(dib, 3), Rendering(e.decoder, reference)) << e.reason;
+            EXPECT_EQ(PixelsOf(dib, false), Rendering(e.decoder, reference)) << e.reason;
             ++counts["exception"];
         } else if (CarriesAlpha(header)) {
-            EXPECT_EQ(PixelsOf(dib, 3), Rendering("im", file));
+            EXPECT_EQ(PixelsOf(dib, false), Rendering("im", file));
             ++counts["alpha dropped"];
         } else {
-            EXPECT_EQ(Sha256(PixelsOf(dib, 4), m_dir / "rgba"), row.hash);
+            EXPECT_EQ(Sha256(PixelsOf(dib, true), m_dir / "rgba"), row.hash);
             ++counts["hash"];
         }
     }
@@ -195,7 +139,7 @@ Bytes Decode(const Bytes& file, int expectedStatus = kTgaDone) {
     const PackedDib dib = ReadTgaMemory(file, status);
     EXPECT_EQ(status, expectedStatus);
     EXPECT_EQ(dib.empty(), expectedStatus != kTgaDone);
-    return PixelsOf(dib, 3);
+    return PixelsOf(dib, false);
 }
 
 TEST_F(TgaTest, EveryOriginReadsTheSamePicture) {
@@ -303,12 +247,6 @@ TEST_F(TgaTest, RefusalsSetTheirStatus) {
     int status = 0;
     EXPECT_TRUE(ReadTga((m_dir / "missing.tga").string(), status).empty());
     EXPECT_EQ(status, kTgaOpenFailed);
-}
-
-long PeakKb() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 TEST_F(TgaTest, HugeClaimsAreRefusedWithoutAllocating) {
