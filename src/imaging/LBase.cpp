@@ -1,12 +1,14 @@
 #include "imaging/LBase.h"
 
 #include "core/Services.h"
+#include "imaging/ImagingFlags.h"
 
 #include <Magick++.h>
 
 namespace tsl {
 namespace {
 unsigned g_loaded = 0;
+bool g_callBack = false;
 bool g_initialised = false;
 
 void SetLimits() {
@@ -40,5 +42,31 @@ void LBase::UnloadLibraries(unsigned mask) {
 unsigned LBase::LoadedLibraries() { return g_loaded; }
 
 void LBase::DisplayError(const std::string& text) { Report().Report(text, "Error"); }
+
+std::string LBase::ErrorText(int status) {
+    switch (status) {
+    case kFailure: return "The operation failed";
+    case kErrorNoMemory: return "Not enough memory";
+    case kErrorNoBitmap: return "No image";
+    case kErrorFileOpen: return "The file could not be opened";
+    case kErrorFileWrite: return "The file could not be written";
+    case kErrorFileFormat: return "Invalid file format";
+    case kErrorInvalidParameter: return "Invalid parameter";
+    case kErrorInvalidQualityFactor: return "Invalid quality factor";
+    case kErrorInvalidBitsPerPixel: return "Invalid bits per pixel";
+    case kErrorCannotWriteFormat: return "This format cannot be written";
+    case kErrorFormatUnavailable: return "This format is not available";
+    case kErrorTooLarge: return "The image is too large";
+    default: return status >= kSuccess ? "" : "Error " + std::to_string(status);
+    }
+}
+
+int LBase::DisplayErrorFromList(int status) {
+    if (status < kSuccess) DisplayError(ErrorText(status));
+    return status;
+}
+
+void LBase::EnableCallBack(bool enable) { g_callBack = enable; }
+bool LBase::CallBackEnabled() { return g_callBack; }
 
 } // namespace tsl

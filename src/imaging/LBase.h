@@ -18,6 +18,14 @@ public:
     static unsigned LoadedLibraries();
     // Shows text in a message box captioned "Error" through the report service.
     static void DisplayError(const std::string& text);
+    // Shows the text of a status code (imaging/ImagingFlags.h) the same way; returns the code.
+    static int DisplayErrorFromList(int status);
+    // The text of a status code, e.g. "Invalid bits per pixel" for -27.
+    static std::string ErrorText(int status);
+    // Whether long operations report progress to a callback; kept for callers that switch it,
+    // as the operations here run to completion without one.
+    static void EnableCallBack(bool enable);
+    static bool CallBackEnabled();
 };
 
 inline constexpr unsigned kAllLibraries = 447;

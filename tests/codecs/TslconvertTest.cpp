@@ -64,6 +64,21 @@ TEST(Tslconvert, ConvertsKeepingTheDepthAndReportsErrors) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("OV10"), std::string::npos);
 
+    // The imaging layer's formats and options.
+    const std::string rgb = "'" + data + "bmp/bmpsuite/g/rgb24.bmp'";
+    EXPECT_EQ(Tool("--info '" + data + "psd/pillow/hopper.psd'", dir).out, "128 x 128 x 24\n");
+    ASSERT_EQ(Tool("--bpp 4 --dither floyd --palette netscape " + rgb + " " + q + "n.bmp'", dir).status, 0);
+    EXPECT_EQ(Tool("--info " + q + "n.bmp'", dir).out, "127 x 64 x 4\n");
+    ASSERT_EQ(Tool("--bpp 8 " + rgb + " " + q + "r.gif'", dir).status, 0);
+    EXPECT_EQ(Tool("--info " + q + "r.gif'", dir).out, "127 x 64 x 8\n");
+    ASSERT_EQ(Tool("--format 104 " + rgb + " " + q + "a.pgm'", dir).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "a.pgm")[1], '2') << "ASCII PGM";
+    ASSERT_EQ(Tool(rgb + " " + q + "s.sgi'", dir).status, 0);
+    EXPECT_EQ(Shell("convert-im6.q16 " + q + "s.sgi' -depth 8 rgb:- 2>/dev/null"),
+              Shell("convert-im6.q16 " + rgb + " -depth 8 rgb:- 2>/dev/null"));
+    EXPECT_EQ(Tool("--format 59 " + rgb + " " + q + "v.avi'", dir).status, 1);
+    EXPECT_EQ(Tool("--dither sideways " + rgb + " " + q + "w.bmp'", dir).status, 2);
+
     EXPECT_EQ(Tool(q + "missing.bmp' " + q + "y.bmp'", dir).status, 1);
     EXPECT_EQ(Tool(rle + " " + q + "y.xyz'", dir).status, 1);
     EXPECT_EQ(Tool("", dir).status, 2);

@@ -1,0 +1,200 @@
+// The filters computed here pixel by pixel: noise, mosaic, posterize and oilify.
+
+#include "imaging/Filters.h"
+#include "imaging/FiltersInternal.h"
+
+#include <algorithm>
+#include <array>
+#include <random>
+
+namespace tsl {
+namespace {
+
+using detail::OnTrueColour;
+
+int BytesPerPixel(const CDdb& image) {
+    return image.BitsPerPixel() / 8;
+}
+
+// splitmix64: fast, well mixed, and the same sequence for the same seed everywhere.
+class CNoiseSource {
+public:
+    explicit CNoiseSource(std::uint32_t seed) : m_state(seed) {}
+    std::uint32_t Next() {
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return static_cast<std::uint32_t>((z ^ (z >> 31)) >> 32);
+    }
+    // Uniform in [-r, r].
+    int Offset(int r) {
+        const std::uint64_t span = 2 * static_cast<std::uint64_t>(r) + 1;
+        return static_cast<int>((Next() * span) >> 32) - r;
+    }
+
+private:
+    std::uint64_t m_state;
+};
+
+int Luminance(const std::uint8_t* bgr) {
+    return (299 * bgr[2] + 587 * bgr[1] + 114 * bgr[0] + 500) / 1000;
+}
+
+} // namespace
+
+int AddNoise(CDdb& image, int range, int channel, std::uint32_t seed) {
+    if (range < kNoiseRangeMin || range > kNoiseRangeMax || channel < kNoiseChannelMaster ||
+        channel > kNoiseChannelBlue)
+        return kErrorInvalidParameter;
+    const int r = (range * 255 + 500) / 1000;
+    if (r == 0) return detail::Unchanged(image);
+    return OnTrueColour(image, [&](CDdb& work) {
+        CNoiseSource noise(seed);
+        const int n = BytesPerPixel(work);
+        const int only = channel == kNoiseChannelRed     ? 2
+                         : channel == kNoiseChannelGreen ? 1
+                         : channel == kNoiseChannelBlue  ? 0
+                                                         : -1;
+        auto add = [](std::uint8_t& v, int o) {
+            v = static_cast<std::uint8_t>(std::clamp(v + o, 0, 255));
+        };
+        for (int y = 0; y < work.Height(); ++y) {
+            std::uint8_t* p = work.Row(y);
+            for (int x = 0; x < work.Width(); ++x, p += n) {
+                const int o = noise.Offset(r);
+                if (only >= 0) {
+                    add(p[only], o);
+                } else {
+                    add(p[0], o);
+                    add(p[1], o);
+                    add(p[2], o);
+                }
+            }
+        }
+        return kSuccess;
+    });
+}
+
+int AddNoise(CDdb& image, int range, int channel) {
+    return AddNoise(image, range, channel, std::random_device{}());
+}
+
+int Mosaic(CDdb& image, int tile) {
+    if (tile < kMosaicTileMin || tile > kMosaicTileMax) return kErrorInvalidParameter;
+    if (tile == 1) return detail::Unchanged(image);
+    return OnTrueColour(image, [tile](CDdb& work) {
+        const int w = work.Width(), h = work.Height(), n = BytesPerPixel(work);
+        const int columns = (w + tile - 1) / tile;
+        std::vector<std::uint64_t> sums(3 * static_cast<std::size_t>(columns));
+        // Bands of tile rows from the top of the picture, i.e. from the last stored row.
+        for (int top = 0; top < h; top += tile) {
+            const int rows = std::min(tile, h - top);
+            std::fill(sums.begin(), sums.end(), 0);
+            for (int py = top; py < top + rows; ++py) {
+                const std::uint8_t* p = work.Row(h - 1 - py);
+                for (int x = 0; x < w; ++x, p += n) {
+                    std::uint64_t* s = &sums[3 * static_cast<std::size_t>(x / tile)];
+                    s[0] += p[0];
+                    s[1] += p[1];
+                    s[2] += p[2];
+                }
+            }
+            for (int c = 0; c < columns; ++c) {
+                const std::uint64_t count =
+                    static_cast<std::uint64_t>(rows) *
+                    static_cast<std::uint64_t>(std::min(tile, w - c * tile));
+                std::uint64_t* s = &sums[3 * static_cast<std::size_t>(c)];
+                for (int k = 0; k < 3; ++k)
+                    s[k] = (s[k] + count / 2) / count;
+            }
+            for (int py = top; py < top + rows; ++py) {
+                std::uint8_t* p = work.Row(h - 1 - py);
+                for (int x = 0; x < w; ++x, p += n) {
+                    const std::uint64_t* s = &sums[3 * static_cast<std::size_t>(x / tile)];
+                    p[0] = static_cast<std::uint8_t>(s[0]);
+                    p[1] = static_cast<std::uint8_t>(s[1]);
+                    p[2] = static_cast<std::uint8_t>(s[2]);
+                }
+            }
+        }
+        return kSuccess;
+    });
+}
+
+int Posterize(CDdb& image, int levels) {
+    if (levels < kPosterizeLevelsMin || levels > kPosterizeLevelsMax) return kErrorInvalidParameter;
+    if (levels == 256) return detail::Unchanged(image);
+    std::array<std::uint8_t, 256> table{};
+    for (int v = 0; v < 256; ++v) {
+        const int step = (v * (levels - 1) + 127) / 255;
+        table[static_cast<std::size_t>(v)] =
+            static_cast<std::uint8_t>((step * 255 + (levels - 1) / 2) / (levels - 1));
+    }
+    return OnTrueColour(image, [&table](CDdb& work) {
+        const int n = BytesPerPixel(work);
+        for (int y = 0; y < work.Height(); ++y) {
+            std::uint8_t* p = work.Row(y);
+            for (int x = 0; x < work.Width(); ++x, p += n)
+                for (int k = 0; k < 3; ++k)
+                    p[k] = table[p[k]];
+        }
+        return kSuccess;
+    });
+}
+
+int Oilify(CDdb& image, int dim) {
+    if (dim < kOilifyDimMin || dim > kOilifyDimMax) return kErrorInvalidParameter;
+    const int radius = dim / 2; // an even dim grows by one: the window is centred
+    if (radius == 0) return detail::Unchanged(image);
+    return OnTrueColour(image, [radius](CDdb& work) {
+        constexpr int kBands = 64;
+        const int w = work.Width(), h = work.Height(), n = BytesPerPixel(work);
+        CDdb out = detail::SameLayout(work);
+        if (out.IsNull()) return kErrorNoMemory;
+        out.Bits() = work.Bits(); // keeps the fourth bytes of 32-bit pixels
+        // Each pixel's luminance band, row by row in storage order.
+        std::vector<std::uint8_t> bands(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        auto bandRow = [&](int y) { return bands.data() + static_cast<std::size_t>(y) * w; };
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* p = work.Row(y);
+            for (int x = 0; x < w; ++x, p += n)
+                bandRow(y)[x] = static_cast<std::uint8_t>(Luminance(p) >> 2);
+        }
+        int count[kBands], sum[kBands][3];
+        std::vector<int> rows(2 * static_cast<std::size_t>(radius) + 1);
+        // Adds (sign 1) or removes (-1) column x of the window, edges repeated.
+        auto column = [&](int x, int sign) {
+            x = std::clamp(x, 0, w - 1);
+            for (int row : rows) {
+                const std::uint8_t* p = work.Row(row) + x * n;
+                const int b = bandRow(row)[x];
+                count[b] += sign;
+                for (int k = 0; k < 3; ++k)
+                    sum[b][k] += sign * p[k];
+            }
+        };
+        for (int y = 0; y < h; ++y) {
+            for (int d = -radius; d <= radius; ++d)
+                rows[static_cast<std::size_t>(d + radius)] = std::clamp(y + d, 0, h - 1);
+            std::fill(std::begin(count), std::end(count), 0);
+            std::fill(&sum[0][0], &sum[0][0] + 3 * kBands, 0);
+            for (int x = -radius; x <= radius; ++x)
+                column(x, 1);
+            std::uint8_t* o = out.Row(y);
+            for (int x = 0; x < w; ++x, o += n) {
+                int best = bandRow(y)[x];
+                for (int b = 0; b < kBands; ++b)
+                    if (count[b] > count[best]) best = b;
+                const int c = count[best];
+                for (int k = 0; k < 3; ++k)
+                    o[k] = static_cast<std::uint8_t>((sum[best][k] + c / 2) / c);
+                column(x - radius, -1);
+                column(x + radius + 1, 1);
+            }
+        }
+        work = std::move(out);
+        return kSuccess;
+    });
+}
+
+} // namespace tsl

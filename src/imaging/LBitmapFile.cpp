@@ -1,0 +1,403 @@
+// LBitmapBase::Load and Save: the program's own codecs by content, GraphicsMagick for the rest.
+
+#include "imaging/LBitmap.h"
+
+#include "codecs/Bmp.h"
+#include "codecs/Dispatch.h"
+#include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/Pcx.h"
+#include "codecs/Png.h"
+#include "codecs/Tiff.h"
+#include "core/Files.h"
+#include "imaging/ColorRes.h"
+#include "imaging/LBase.h"
+#include "imaging/formats/Clp.h"
+#include "imaging/formats/Cut.h"
+#include "imaging/formats/Flic.h"
+#include "imaging/formats/Icon.h"
+#include "imaging/formats/Ilbm.h"
+#include "imaging/formats/Metafile.h"
+#include "imaging/formats/Os2Bmp.h"
+#include "imaging/formats/Psd.h"
+#include "imaging/formats/Wpg.h"
+#include "imaging/formats/Xwd10.h"
+
+#include <Magick++.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace tsl {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+bool Starts(const Bytes& b, const char* magic, std::size_t at = 0) {
+    const std::size_t n = std::strlen(magic);
+    return b.size() >= at + n && std::memcmp(b.data() + at, magic, n) == 0;
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::string e = UpperExtension(path);
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+// An icon or cursor directory: type 1 or 2, at least one entry, and the first entry's image
+// inside the file after the directory (TGA headers can start with the same four bytes).
+bool LooksLikeIcon(const Bytes& b) {
+    if (b.size() < 22 || b[0] != 0 || b[1] != 0 || (b[2] != 1 && b[2] != 2) || b[3] != 0)
+        return false;
+    const std::uint32_t count = ReadLe16(b.data() + 4);
+    const std::uint32_t offset = ReadLe32(b.data() + 18);
+    return count >= 1 && offset >= 6 + 16 * count && offset < b.size();
+}
+
+// Icons may hold PNG images instead of bitmaps: the largest such entry, decoded.
+PackedDib LargestPngEntry(const Bytes& b, std::string& error) {
+    const std::size_t count = ReadLe16(b.data() + 4);
+    std::size_t best = 0, bestArea = 0;
+    for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= b.size(); ++i) {
+        const std::uint8_t* e = b.data() + 6 + 16 * i;
+        const std::size_t size = ReadLe32(e + 8), offset = ReadLe32(e + 12);
+        if (offset >= b.size() || size > b.size() - offset || size < 8 ||
+            std::memcmp(b.data() + offset, "\x89PNG", 4) != 0)
+            continue;
+        const std::size_t area = (e[0] ? e[0] : 256) * (e[1] ? e[1] : 256);
+        if (area > bestArea) bestArea = area, best = i + 1;
+    }
+    if (best == 0) return {};
+    const std::uint8_t* e = b.data() + 6 + 16 * (best - 1);
+    return ReadPngMemory(std::span<const std::uint8_t>(b.data() + ReadLe32(e + 12), ReadLe32(e + 8)),
+                         error);
+}
+
+// The program's own readers, chosen by the file's first bytes. Sets handled when one of them
+// recognises the file (even if it then fails).
+PackedDib ReadOwn(const Bytes& b, bool& handled) {
+    handled = true;
+    std::string error;
+    PackedDib dib;
+    int status = 0;
+    if (Starts(b, "GIF8")) {
+        GifFrameInfo info;
+        if (auto d = ReadGifMemory(b, 0, 0, info, status)) dib = std::move(*d);
+    } else if (b.size() > 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) {
+        int w = 0, h = 0;
+        const Bytes rgb = ReadJpegMemory(b, w, h);
+        if (!rgb.empty()) {
+            dib = MakePackedDib(w, h, 24);
+            const auto v = ViewPackedDib(dib);
+            for (int y = 0; v && y < h; ++y) {
+                const std::uint8_t* s = rgb.data() + static_cast<std::size_t>(y) * w * 3;
+                std::uint8_t* d = dib.data() + v->bitsOffset + (h - 1 - y) * v->stride;
+                for (int x = 0; x < w; ++x) d[3 * x] = s[3 * x + 2], d[3 * x + 1] = s[3 * x + 1], d[3 * x + 2] = s[3 * x];
+            }
+        }
+    } else if (Starts(b, "\x89PNG")) {
+        dib = ReadPngMemory(b, error);
+    } else if (Starts(b, "II*") || Starts(b, "MM\0*")) {
+        dib = ReadTiffMemory(b, status);
+    } else if (Starts(b, "BM")) {
+        dib = UnpackDib(ReadBmpMemory(b));
+    } else if (Starts(b, "8BPS")) {
+        ReadPsd(b, dib, error);
+    } else if (Starts(b, "FORM")) {
+        ReadIlbm(b, dib, error);
+    } else if (b.size() > 6 && b[5] == 0xAF && (b[4] == 0x12 || b[4] == 0x11)) {
+        ReadFlic(b, dib, error);
+    } else if (b.size() > 2 && b[1] == 0xC3 && (b[0] == 0x50 || b[0] == 0x51)) {
+        ReadClp(b, dib, error);
+    } else if (Starts(b, " EMF", 40) && ReadLe32(b.data()) == 1) {
+        ReadEmf(b, dib, error);
+    } else if (LooksLikeIcon(b)) {
+        if (!ReadIcon(b, dib, error)) dib = LargestPngEntry(b, error);
+    } else if (b.size() > 8 && (ReadLe32(b.data() + 4) == 6 || (b[4] == 0 && b[5] == 0 && b[6] == 0 && b[7] == 6))) {
+        ReadXwd10(b, dib, error);
+    } else if (b.size() > 128 && b[0] == 0x0A && b[1] <= 5 && b[2] == 1) {
+        dib = ReadPcxMemory(b).dib;
+    } else {
+        handled = false;
+    }
+    return dib;
+}
+
+// GraphicsMagick's name for a format code it writes.
+const char* MagickName(int format) {
+    switch (format) {
+    case kFormatTga: return "TGA";
+    case kFormatEps: return "EPS";
+    case kFormatSun: return "SUN";
+    case kFormatPict: return "PICT";
+    case kFormatPgmAscii:
+    case kFormatPgm: return "PGM";
+    case kFormatPpmAscii:
+    case kFormatPpm: return "PPM";
+    case kFormatXpm: return "XPM";
+    case kFormatXwd: return "XWD";
+    case kFormatJbig: return "JBIG";
+    case kFormatSgi: return "SGI";
+    default: return nullptr;
+    }
+}
+
+// A hint for files GraphicsMagick cannot recognise by content.
+const char* MagickHint(const std::string& ext) {
+    if (ext == "tga" || ext == "vda" || ext == "icb" || ext == "vst") return "TGA";
+    if (ext == "pct" || ext == "pict") return "PICT";
+    if (ext == "jbig" || ext == "jbg" || ext == "bie") return "JBIG";
+    if (ext == "cut") return "CUT";
+    if (ext == "xwd") return "XWD";
+    return nullptr;
+}
+
+// A GraphicsMagick image as a device bitmap at the depth it is stored in.
+CDdb FromMagick(Magick::Image& image) {
+    const int w = static_cast<int>(image.columns()), h = static_cast<int>(image.rows());
+    if (w <= 0 || h <= 0 || !DibImageSize(w, h, 32)) return {};
+    const bool grey = image.type() == Magick::GrayscaleType && !image.matte();
+    const bool indexed = image.classType() == Magick::PseudoClass && image.colorMapSize() > 0 &&
+                         image.colorMapSize() <= 256 && !image.matte();
+    if (indexed || grey) {
+        const unsigned colours = indexed ? image.colorMapSize() : 256;
+        const int bpp = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
+        CDdb d = CDdb::Create(w, h, bpp);
+        if (d.IsNull()) return {};
+        std::vector<RGBQUAD> table(colours);
+        for (unsigned i = 0; i < colours; ++i) {
+            if (!indexed) {
+                table[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+                continue;
+            }
+            const Magick::Color c = image.colorMap(i);
+            table[i] = {static_cast<std::uint8_t>(c.blueQuantum() * 255 / MaxRGB),
+                        static_cast<std::uint8_t>(c.greenQuantum() * 255 / MaxRGB),
+                        static_cast<std::uint8_t>(c.redQuantum() * 255 / MaxRGB), 0};
+        }
+        d.Palette() = table;
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(w));
+        for (int y = 0; y < h; ++y) {
+            if (indexed) {
+                image.getConstPixels(0, y, w, 1);
+                const Magick::IndexPacket* idx = image.getConstIndexes();
+                for (int x = 0; x < w; ++x) row[x] = static_cast<std::uint8_t>(idx ? idx[x] : 0);
+            } else {
+                image.write(0, y, w, 1, "I", Magick::CharPixel, row.data());
+            }
+            std::uint8_t* out = d.Row(h - 1 - y);
+            for (int x = 0; x < w; ++x) {
+                const int bit = x * bpp;
+                out[bit / 8] |= static_cast<std::uint8_t>(row[x] << (8 - bpp - bit % 8));
+            }
+        }
+        return d;
+    }
+    const bool alpha = image.matte();
+    CDdb d = CDdb::Create(w, h, alpha ? 32 : 24);
+    if (d.IsNull()) return {};
+    for (int y = 0; y < h; ++y)
+        image.write(0, y, w, 1, alpha ? "BGRA" : "BGR", Magick::CharPixel, d.Row(h - 1 - y));
+    return d;
+}
+
+// A device bitmap as a GraphicsMagick image: colours, then at 1, 4 or 8 bits its palette.
+Magick::Image ToMagick(const CDdb& d) {
+    const int w = d.Width(), h = d.Height();
+    const PackedDib dib = MakePackedBitmap(d, d.Palette());
+    const std::vector<std::uint8_t> rgb = RgbRowsOf(dib);
+    Magick::Image image;
+    image.read(static_cast<unsigned>(w), static_cast<unsigned>(h), "RGB", Magick::CharPixel,
+               rgb.data());
+    image.depth(8);
+    if (d.BitsPerPixel() <= 8) {
+        image.quantizeColors(1u << d.BitsPerPixel());
+        image.quantizeDither(false);
+        image.quantize();
+    }
+    return image;
+}
+
+// The ASCII ("plain") PGM and PPM forms, which GraphicsMagick does not write: a header, then
+// decimal samples, lines of at most 70 characters. PGM samples are the luminance.
+Bytes EncodePnmAscii(const PackedDib& dib, bool grey) {
+    const auto v = ViewPackedDib(dib);
+    if (!v) return {};
+    const Bytes rgb = RgbRowsOf(dib);
+    const std::string head = std::string(grey ? "P2" : "P3") + "\n" + std::to_string(v->width) +
+                             " " + std::to_string(v->height) + "\n255\n";
+    Bytes out(head.begin(), head.end());
+    std::size_t line = 0;
+    auto put = [&](int value) {
+        const std::string text = std::to_string(value);
+        if (line > 0 && line + 1 + text.size() > 70) {
+            out.push_back('\n');
+            line = 0;
+        } else if (line > 0) {
+            out.push_back(' ');
+            ++line;
+        }
+        out.insert(out.end(), text.begin(), text.end());
+        line += text.size();
+    };
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+        if (grey) {
+            put((rgb[i] * 299 + rgb[i + 1] * 587 + rgb[i + 2] * 114 + 500) / 1000);
+        } else {
+            put(rgb[i]), put(rgb[i + 1]), put(rgb[i + 2]);
+        }
+    }
+    out.push_back('\n');
+    return out;
+}
+
+} // namespace
+
+int FormatForExtension(const std::string& extension) {
+    static const std::pair<const char*, int> kTable[] = {
+        {"gif", 2},    {"tif", 17},  {"tiff", 17}, {"jpg", 10},  {"jpeg", 10}, {"bmp", 6},
+        {"ico", 91},   {"cur", 92},  {"fpx", 80},  {"cmp", 5},   {"pcx", 1},   {"wmf", 15},
+        {"emf", 116},  {"xpm", 109}, {"iff", 111}, {"pgm", 105}, {"ppm", 107}, {"cut", 108},
+        {"psd", 76},   {"png", 75},  {"tga", 4},   {"eps", 16},  {"ras", 55},  {"wpg", 54},
+        {"pct", 56},   {"avi", 59},  {"jbig", 115}, {"clp", 114}, {"xwd", 133}, {"flc", 134},
+        {"sgi", 142},
+    };
+    std::string e = extension;
+    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const auto& [ext, code] : kTable)
+        if (e == ext) return code;
+    return -1;
+}
+
+int LBitmapBase::Load(const std::string& path, int bitsPerPixel) {
+    if (bitsPerPixel != 0 && bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 &&
+        bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32)
+        return kErrorInvalidBitsPerPixel;
+    Bytes bytes;
+    if (!ReadWholeFile(path, bytes, std::uint64_t{2} << 30)) return kErrorFileOpen;
+    CDdb image;
+    try {
+        bool handled = false;
+        const PackedDib dib = ReadOwn(bytes, handled);
+        LBitmapBase own;
+        if (handled && !dib.empty() && own.ConvertFromDIB(dib) >= 1) {
+            image = std::move(own.m_image);
+        } else {
+            // Not ours, or a variant our reader refuses (an icon with PNG entries, say):
+            // GraphicsMagick may still read it.
+            LBase::LoadLibraries(kAllLibraries);
+            Magick::Image m;
+            const std::string ext = LowerExtension(path);
+            if (const char* hint = MagickHint(ext)) m.magick(hint);
+            if (ext == "cut" && path.find_first_of("[]:") == std::string::npos)
+                m.read(path); // the reader looks for the palette file beside the image
+            else
+                m.read(Magick::Blob(bytes.data(), bytes.size()));
+            image = FromMagick(m);
+            if (image.IsNull()) return kErrorTooLarge;
+        }
+    } catch (const Magick::Error& e) {
+        const std::string what = e.what();
+        return what.find("limit") != std::string::npos ? kErrorTooLarge : kErrorFileFormat;
+    } catch (const std::bad_alloc&) {
+        return kErrorNoMemory;
+    } catch (const std::exception&) {
+        return kErrorFileFormat;
+    }
+    m_image = std::move(image);
+    if (bitsPerPixel != 0 && bitsPerPixel != m_image.BitsPerPixel())
+        return ColorRes(bitsPerPixel, kColorResOptimizedExact);
+    return kSuccess;
+}
+
+int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
+                      int qualityFactor) const {
+    if (m_image.IsNull()) return kErrorNoBitmap;
+    if (qualityFactor == 0) qualityFactor = kQualityBest;
+    if (qualityFactor < kQualityBest || qualityFactor > kQualityWorst)
+        return kErrorInvalidQualityFactor;
+    if (format == kFormatAvi) return kErrorCannotWriteFormat;
+    if (format == kFormatFpx || format == kFormatCmp) return kErrorFormatUnavailable;
+
+    // The picture at the depth asked for (0: its own); GIF and the palette-only codecs take at
+    // most 8 bits, so deeper pictures are reduced (optimized palette, exact when it fits).
+    LBitmapBase copy;
+    copy.m_image = m_image;
+    if (bitsPerPixel != 0 && bitsPerPixel != copy.GetBitsPerPixel()) {
+        const int status = copy.ColorRes(bitsPerPixel, kColorResOptimizedExact);
+        if (status < 1) return status;
+    }
+    // X10 dumps hold at most 8 bits; GraphicsMagick's XPM writer quantizes deeper pictures
+    // itself, so they are reduced here, exactly when they have at most 256 colours.
+    const bool eightOnly = format == kFormatGif || format == kFormatCut || format == kFormatFlc ||
+                           format == kFormatWpg || format == kFormatXwd10 || format == kFormatXpm;
+    if (eightOnly && copy.GetBitsPerPixel() > 8) {
+        const int status = copy.ColorRes(8, kColorResOptimizedExact);
+        if (status < 1) return status;
+    }
+    try {
+        const PackedDib dib = copy.ConvertToDIB();
+        if (dib.empty()) return kErrorNoMemory;
+        Bytes out;
+        std::string error;
+        bool ok = true;
+        switch (format) {
+        case kFormatBmp: return WriteBmpFile(path, dib) ? kSuccess : kErrorFileWrite;
+        case kFormatTiff: {
+            int status = 0;
+            return WriteTiff(path, dib, kTiffLzw, status) ? kSuccess : kErrorFileWrite;
+        }
+        case kFormatPng: return WritePng(path, dib) ? kSuccess : kErrorFileWrite;
+        case kFormatJpeg: {
+            const int quality = 100 - (qualityFactor - kQualityBest) * 99 / (kQualityWorst - kQualityBest);
+            const Bytes rgb = RgbRowsOf(dib);
+            out = EncodeJpeg(rgb, copy.GetWidth(), copy.GetHeight(), true, quality);
+            ok = !out.empty();
+            break;
+        }
+        case kFormatGif: out = EncodeGif(dib, true, false, -1); ok = !out.empty(); break;
+        case kFormatPcx: out = EncodePcx(dib, {}, 640, 480); ok = !out.empty(); break;
+        case kFormatPsd: ok = WritePsd(dib, out, error); break;
+        case kFormatIff: ok = WriteIlbm(dib, out, error); break;
+        case kFormatFlc: ok = WriteFlic(dib, out, error); break;
+        case kFormatIco: ok = WriteIcon(dib, out, error); break;
+        case kFormatCur: ok = WriteIcon(dib, out, error, IconOptions{true}); break;
+        case kFormatCut: return WriteCutFiles(path, dib, error) ? kSuccess : kErrorFileWrite;
+        case kFormatClp: ok = WriteClp(dib, out, error); break;
+        case kFormatWpg: ok = WriteWpg(dib, out, error); break;
+        case kFormatWmf: ok = WriteWmf(dib, out, error); break;
+        case kFormatEmf: ok = WriteEmf(dib, out, error); break;
+        case kFormatOs2Bmp1: ok = WriteOs2Bmp(dib, out, error, Os2BmpVersion::V1); break;
+        case kFormatOs2Bmp2: ok = WriteOs2Bmp(dib, out, error, Os2BmpVersion::V2); break;
+        case kFormatXwd10: ok = WriteXwd10(dib, out, error); break;
+        case kFormatPgmAscii:
+        case kFormatPpmAscii:
+            out = EncodePnmAscii(dib, format == kFormatPgmAscii);
+            ok = !out.empty();
+            break;
+        default: {
+            const char* name = MagickName(format);
+            if (!name) return kErrorFileFormat;
+            LBase::LoadLibraries(kAllLibraries);
+            Magick::Image image = ToMagick(copy.m_image);
+            if (format == kFormatPgm) image.type(Magick::GrayscaleType);
+            if (format == kFormatJbig) image.type(Magick::BilevelType);
+            Magick::Blob blob;
+            image.write(&blob, name);
+            const auto* p = static_cast<const std::uint8_t*>(blob.data());
+            out.assign(p, p + blob.length());
+            ok = !out.empty();
+        }
+        }
+        if (!ok) return kErrorInvalidBitsPerPixel;
+        return ReplaceFileContents(path, out) ? kSuccess : kErrorFileWrite;
+    } catch (const Magick::Error&) {
+        return kErrorFileWrite;
+    } catch (const std::bad_alloc&) {
+        return kErrorNoMemory;
+    }
+}
+
+} // namespace tsl
