@@ -7,6 +7,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/Dispatch.h"
+#include "core/Services.h"
 #include "imaging/LBase.h"
 #include "support/ImageTestKit.h"
 
@@ -280,7 +281,31 @@ TEST_F(LBitmapTest, HugeClaimsAreRefusedWithoutAllocating) {
     EXPECT_LT(PeakKb() - before, 64 * 1024);
 }
 
+// A clipboard holding one packed DIB, as the platform's clipboard service hands it over.
+class OneDibClipboard : public IClipboardBitmap {
+public:
+    bool HasBitmap() override { return !dib.empty(); }
+    std::vector<std::uint8_t> GetPackedDib() override { return dib; }
+    bool SetPackedDib(const std::vector<std::uint8_t>& d) override {
+        dib = d;
+        return true;
+    }
+    PackedDib dib;
+};
+
 TEST_F(LBitmapTest, ConversionsAndTheClipboardForm) {
+    OneDibClipboard clipboard;
+    InstallClipboardBitmap(&clipboard);
+    LBitmapBase pasted;
+    EXPECT_FALSE(LBitmapBase::IsClipboardReady());
+    EXPECT_EQ(pasted.CopyFromClipboard(), kErrorNoBitmap);
+    clipboard.dib = Picture(8).ConvertToDIB();
+    EXPECT_TRUE(LBitmapBase::IsClipboardReady());
+    ASSERT_EQ(pasted.CopyFromClipboard(), kSuccess);
+    EXPECT_EQ(pasted.GetBitsPerPixel(), 8);
+    EXPECT_EQ(Rgb(pasted), Rgb(Picture(8)));
+    InstallClipboardBitmap(nullptr);
+
     LBitmapBase b = Picture(8);
     const CDdb screen = b.ConvertToDDB();
     EXPECT_EQ(screen.BitsPerPixel(), 32);
