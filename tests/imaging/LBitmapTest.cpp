@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <map>
 #include <random>
 
@@ -385,6 +386,8 @@ TEST_F(LBitmapTest, ManifestFilesOfTheImagingFormats) {
     }
     EXPECT_TRUE(differing.empty()) << matched << " matched, " << viaImageMagick
                                    << " agree with ImageMagick; differing:\n" << differing;
+    std::printf("Imaging formats manifest: %d rows match their hash, %d agree with ImageMagick, "
+                "%zu listed\n", matched, viaImageMagick, kManifestExceptions.size());
 }
 
 } // namespace
