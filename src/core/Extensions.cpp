@@ -100,4 +100,38 @@ std::string PerFormatFilter() {
 
 std::string AllFilesFilter() { return "All Files (.*)|*.*||"; }
 
+std::string SaveFilter() {
+    static constexpr std::array<FormatEntry, 26> kWritable = {{
+        {"Bitmap (.bmp)", "*.bmp"},
+        {"CompuServe GIF (.gif)", "*.gif"},
+        {"JPEG (.jpg)", "*.jpg;*.jpeg"},
+        {"Tagged Image File Format (.tif)", "*.tif;*.tiff"},
+        {"Portable Network Graphics (.png)", "*.png"},
+        {"ZSoft PCX (.pcx)", "*.pcx"},
+        {"TARGA (.tga)", "*.tga"},
+        {"Adobe Photoshop 3.0 (.psd)", "*.psd"},
+        {"Windows Icon (.ico)", "*.ico"},
+        {"Windows Cursor (.cur)", "*.cur"},
+        {"Windows Meta File (.wmf)", "*.wmf"},
+        {"Windows Enhanced Meta File (.emf)", "*.emf"},
+        {"XPicmap File (.xpm)", "*.xpm"},
+        {"Interchange File (.iff)", "*.iff"},
+        {"Portable Greymap (.pgm)", "*.pgm"},
+        {"Portable Pixelmap (.ppm)", "*.ppm"},
+        {"Dr. Halo (.cut)", "*.cut"},
+        {"Encapsulated PostScript (.eps)", "*.eps"},
+        {"Sun Raster (.ras)", "*.ras"},
+        {"Word Perfect (.wpg)", "*.wpg"},
+        {"MacPict (.pct)", "*.pct"},
+        {"Microsoft Windows Clipboard (.clp)", "*.clp"},
+        {"X Window Dump (.xwd)", "*.xwd"},
+        {"Flic Animation (.flc)", "*.flc"},
+        {"Silicon Graphics Image (.sgi)", "*.sgi"},
+        {"JBIG (.jbig)", "*.jbig"},
+    }};
+    std::string out;
+    for (const auto& f : kWritable) out += std::string(f.name) + "|" + f.patterns + "|";
+    return out + "|";
+}
+
 } // namespace tsl

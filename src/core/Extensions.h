@@ -23,5 +23,8 @@ std::string DisplayName(std::string_view path);
 std::string ImageFilesFilter();
 std::string PerFormatFilter();
 std::string AllFilesFilter();
+// String 146, the Save As filter: one entry per format the program writes, "Bitmap (.bmp)"
+// first.
+std::string SaveFilter();
 
 } // namespace tsl

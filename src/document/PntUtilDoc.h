@@ -1,8 +1,12 @@
 #pragma once
-// CPntUtilDoc: one open image. It holds the image from loading until its view takes it.
-// This first form reads files through Qt's image readers and makes plain new images; the
-// program's own readers, the imaging library, saving and the New Image dialog replace it.
+// CPntUtilDoc: one open image. It holds the image from loading until its view takes it, the
+// document's bits per pixel, and whether a colour is transparent. Opening goes through the
+// shared image loader, saving through the shared image saver (document/ImageFiles.h); Save,
+// Save As and the save-modified query follow the document's naming rules.
+// (The New Image dialog, Reload and the paint-control view come with the view.)
 
+#include "codecs/CBmp.h"
+#include "core/Colour.h"
 #include "framework/Document.h"
 
 #include <QImage>
@@ -12,19 +16,30 @@ namespace tsl {
 class CPntUtilDoc : public CDocument {
     Q_OBJECT
 public:
+    CPntUtilDoc();
+
     bool OnNewDocument() override;
     bool OnOpenDocument(const QString& path) override;
+    bool OnSaveDocument(const QString& path) override;
+    bool SaveModified() override;
 
     // The image until the view takes it.
     QImage TakeImage();
     int BitsPerPixel() const { return m_bitsPerPixel; }
+    bool Transparent() const { return m_transparent; }
+    COLORREF TransparentColour() const { return m_transparentColour; }
+
+    // Save (57603) and Save As (57604). False when nothing was saved.
+    bool DoSave();
+    bool DoSaveAs(const QString& defaultExtension = {}, const QString& emptyName = {});
 
 private:
-    QImage m_image;
-    int m_bitsPerPixel = 24;
-};
+    QImage CurrentImage() const; // the view's image, or the holder's before the view took it
 
-// "<file name>: Image operation error: please check your paths and read/write permissions"
-QString ImageOperationError(const QString& path);
+    CBmp m_holder;
+    int m_bitsPerPixel = 24;
+    bool m_transparent = false;
+    COLORREF m_transparentColour = RGB(255, 255, 255);
+};
 
 } // namespace tsl

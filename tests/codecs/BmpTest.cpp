@@ -91,13 +91,6 @@ const std::map<std::string, std::string> kOtherPixels = {
     {"bmp/bmpsuite/q/pal8os2v2.bmp", "checked against pal8.bmp below"},
 };
 
-// Files with alpha: the screen's bitmap has no alpha, so RGB is compared with alpha off.
-bool CarriesAlpha(const fs::path& file) {
-    const Bytes out = Shell("convert-im6.q16 '" + file.string() + "[0]' -format '%A' info: 2>/dev/null");
-    const std::string s(out.begin(), out.end());
-    return s.rfind("True", 0) == 0 || s.rfind("Blend", 0) == 0;
-}
-
 TEST_F(BmpTest, ManifestRowsMakeTheReferencePixelsOrFailCleanly) {
     // A row matches its hash; or, where the manifest's decoder keeps alpha or reads a cut-off
     // RLE file otherwise, our RGB equals ImageMagick's with alpha off.

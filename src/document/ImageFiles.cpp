@@ -1,0 +1,123 @@
+#include "document/ImageFiles.h"
+
+#include "codecs/Dispatch.h"
+#include "codecs/Gif.h"
+#include "imaging/LBitmap.h"
+#include "platform/Platform.h"
+
+#include <QFileInfo>
+
+namespace tsl {
+
+namespace {
+
+// The extension after the last dot of the file name, as written.
+QString ExtensionOf(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
+
+} // namespace
+
+QString ImageErrorText(int status, const QString& path) {
+    QString text = path.isEmpty() ? QString() : path + QStringLiteral(": ");
+    if (status == kErrorInvalidBitsPerPixel)
+        text += QStringLiteral("Invalid bits per pixels");
+    else if (status == kErrorInvalidQualityFactor)
+        text += QStringLiteral("Invalid Quality factor");
+    else
+        text += QStringLiteral("Image operation error: please check your paths and read/write "
+                               "permissions");
+    return text;
+}
+
+void ReportImageError(int status, const QString& path, QWidget* parent) {
+    platform::Platform().prompt->MessageBox(parent, ImageErrorText(status, path),
+                                            QStringLiteral("Tessaly"), platform::Buttons::Ok,
+                                            platform::Icon::Error);
+}
+
+bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bitsPerPixel) {
+    const QString ext = ExtensionOf(path);
+    if (ext == QLatin1String("gif") || ext == QLatin1String("tif") ||
+        ext == QLatin1String("tiff") || ext == QLatin1String("jpg") ||
+        ext == QLatin1String("jpeg")) {
+        if (!holder.Load(Local(path))) {
+            if (showErrors) ReportImageError(kOwnReaderFailed, path);
+            return false;
+        }
+        bitsPerPixel = ext == QLatin1String("gif") ? 8 : 24;
+        return true;
+    }
+    LBitmapBase image;
+    const int status = image.Load(Local(path), 0);
+    if (status < 1) {
+        if (showErrors) ReportImageError(status, path);
+        return false;
+    }
+    bitsPerPixel = image.GetBitsPerPixel();
+    holder.Free();
+    holder.SetImage(image.ConvertToDDB(), image.GetHandle().Palette());
+    return !holder.IsNull();
+}
+
+bool IsPaletteOnlyExtension(const std::string& extension) {
+    return extension == "gif" || extension == "cut" || extension == "eps" || extension == "flc" ||
+           extension == "pgm" || extension == "wpg";
+}
+
+int SaveImageFile(const QString& path, const SaveRequest& request) {
+    if (request.image.IsNull()) return kErrorNoBitmap;
+    const std::string ext = ExtensionOf(path).toLower().toStdString();
+    const std::string file = Local(path);
+    if (ext == "pcx" || ext == "jpg" || ext == "jpeg" || ext == "tif" || ext == "tiff") {
+        const std::vector<RGBQUAD> palette = request.image.Palette();
+        return WriteImageFile(file, request.image, palette) ? kSuccess : kErrorFileWrite;
+    }
+    LBitmapBase image;
+    image.SetHandle(request.image);
+    // The screen's 32 bits carry no alpha: documents below 32 bits are written from 24.
+    if (image.GetBitsPerPixel() == 32 && request.documentBitsPerPixel != 32) {
+        const int status = image.ColorRes(24, kColorResOptimizedExact);
+        if (status < 1) return status;
+    }
+    if (ext == "gif") {
+        const int status = image.ColorRes(8, kColorResOptimizedExact);
+        if (status < 1) return status;
+        int transparentIndex = -1;
+        if (request.transparent) {
+            const std::vector<RGBQUAD>& table = image.GetHandle().Palette();
+            for (std::size_t i = 0; i < table.size() && i < 256; ++i)
+                if (RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue) ==
+                    (request.transparentColour & 0xFFFFFF)) {
+                    transparentIndex = static_cast<int>(i);
+                    break;
+                }
+        }
+        return WriteGif(file, image.ConvertToDIB(), true, false, transparentIndex) == 1
+                   ? kSuccess
+                   : kErrorFileWrite;
+    }
+    const int format = FormatForExtension(ext);
+    if (format < 0) return kErrorFileFormat;
+    int status = kSuccess;
+    if (IsPaletteOnlyExtension(ext)) {
+        if (image.GetBitsPerPixel() != 8) status = image.ColorRes(8, kColorResOptimizedExact);
+    } else if (request.documentBitsPerPixel < 24 &&
+               image.GetBitsPerPixel() != request.documentBitsPerPixel) {
+        status = image.ColorRes(request.documentBitsPerPixel, kColorResOptimizedExact);
+    }
+    if (status < 1) return status;
+    return image.Save(file, format, image.GetBitsPerPixel(), kQualityBest);
+}
+
+SaveAsProposal ProposeSaveAs(const QString& title) {
+    const int dot = title.indexOf(QLatin1Char('.'));
+    if (dot < 0) return {title.toLower(), QStringLiteral("bmp")};
+    return {title.left(dot).toLower(), title.mid(dot + 1)};
+}
+
+} // namespace tsl
