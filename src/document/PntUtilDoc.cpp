@@ -3,8 +3,10 @@
 #include "core/Extensions.h"
 #include "document/HandOff.h"
 #include "document/ImageFiles.h"
+#include "document/NewImageDlg.h"
 #include "document/PntUtilView.h"
 #include "framework/Ids.h"
+#include "imaging/LBitmap.h"
 #include "platform/FileFilter.h"
 #include "platform/Platform.h"
 
@@ -24,9 +26,25 @@ bool CPntUtilDoc::OnNewDocument() {
         SetModifiedFlag(true);
         return true;
     }
-    QImage blank(300, 200, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    m_holder.SetImage(DdbFromImage(blank), {});
+    CNewImageDlg dialog;
+    if (platform::Platform().dialogs->RunModal(dialog) != QDialog::Accepted) return false;
+    // The chosen depth shapes the first bitmap; the document keeps 24 bits per pixel.
+    LBitmapBase bitmap;
+    const int status = bitmap.Create(dialog.WidthPixels(), dialog.HeightPixels(), dialog.BitsPerPixel());
+    if (status < 1) {
+        ReportImageError(status);
+        return false;
+    }
+    CDdb screen = bitmap.ConvertToDDB();
+    const COLORREF c = dialog.Background();
+    for (int y = 0; y < screen.Height(); ++y) {
+        std::uint8_t* p = screen.Row(y);
+        for (int x = 0; x < screen.Width(); ++x, p += 4)
+            p[0] = static_cast<std::uint8_t>(GetBValue(c)), p[1] = static_cast<std::uint8_t>(GetGValue(c)),
+            p[2] = static_cast<std::uint8_t>(GetRValue(c)), p[3] = 0;
+    }
+    m_holder.SetImage(screen, bitmap.GetHandle().Palette());
+    m_bitsPerPixel = 24;
     return true;
 }
 

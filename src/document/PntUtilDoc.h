@@ -3,7 +3,8 @@
 // document's bits per pixel, and whether a colour is transparent. Opening goes through the
 // shared image loader, saving through the shared image saver (document/ImageFiles.h); Save,
 // Save As and the save-modified query follow the document's naming rules.
-// (The New Image dialog, Reload and the paint-control view come with the view.)
+// A new document takes the hand-off image, or asks for a size, depth and background with the
+// New Image dialog. (Reload and the paint-control view come with the view.)
 
 #include "codecs/CBmp.h"
 #include "core/Colour.h"

@@ -5,6 +5,7 @@
 #include "framework/Ids.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocalSocket>
@@ -28,6 +29,7 @@ struct MainFrame : AppFixture {
 TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
     EXPECT_EQ(Frame().CurrentMenuResource(), IDR_MAINFRAME);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly"));
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
     EXPECT_EQ(Frame().CurrentMenuResource(), IDR_IMAGE_TYPE);
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly - Image1"));
@@ -39,6 +41,7 @@ TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
 }
 
 TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
     for (int id : {ID_IMAGE_PROCESSOR, ID_SLIDE_SHOW, ID_QUICK_SLIDE_SHOW, ID_CAPTURE_SETUP,
                    ID_CAPTURE_START, ID_BROWSE, ID_IMAGE_FLIP, ID_EFFECT_EMBOSS,
@@ -132,11 +135,14 @@ TEST_F(MainFrame, AcceleratorKeysReachTheirCommands) {
     ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &Frame(); }));
     QTest::keyClick(Frame().windowHandle(), Qt::Key_F1);
     EXPECT_EQ(Script().opened, QStringList{Env().programFolder + "ManualTsl.html"});
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     QTest::keyClick(Frame().windowHandle(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_EQ(Script().dialogTitles.back(), QStringLiteral("New Image"));
 }
 
 TEST_F(MainFrame, ClosingTheFrameAsksForModifiedDocumentsAndMayBeCancelled) {
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
     app->Template()->Documents()[0]->SetModifiedFlag(true);
     Script().promptAnswers = {platform::IDCANCEL};
