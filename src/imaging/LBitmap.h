@@ -32,6 +32,9 @@ enum LFileFormat : int {
     kFormatEmf = 116, kFormatXwd10 = 132, kFormatXwd = 133, kFormatFlc = 134, kFormatSgi = 142,
 };
 
+// A picture as a packed DIB at its own depth (32 bits stay 32).
+PackedDib PackedDibOf(const CDdb& image);
+
 // The lower-case extension's file-format code (the program's extension-to-format table), -1
 // for any other extension.
 int FormatForExtension(const std::string& extension);

@@ -54,16 +54,18 @@ int LBitmapBase::ConvertFromDDB(const CDdb& bitmap) {
     return kSuccess;
 }
 
-PackedDib LBitmapBase::ConvertToDIB() const {
-    if (m_image.IsNull()) return {};
-    if (m_image.BitsPerPixel() != 32) return MakePackedBitmap(m_image, m_image.Palette());
+PackedDib PackedDibOf(const CDdb& image) {
+    if (image.IsNull()) return {};
+    if (image.BitsPerPixel() != 32) return MakePackedBitmap(image, image.Palette());
     // 32 bits stay 32 (make-packed-bitmap would round them to 24).
-    PackedDib dib = MakePackedDib(m_image.Width(), m_image.Height(), 32);
+    PackedDib dib = MakePackedDib(image.Width(), image.Height(), 32);
     const auto v = ViewPackedDib(dib);
     if (!v) return {};
-    std::memcpy(dib.data() + v->bitsOffset, m_image.Bits().data(), v->imageSize);
+    std::memcpy(dib.data() + v->bitsOffset, image.Bits().data(), v->imageSize);
     return dib;
 }
+
+PackedDib LBitmapBase::ConvertToDIB() const { return PackedDibOf(m_image); }
 
 int LBitmapBase::ConvertFromDIB(const PackedDib& source) {
     const PackedDib dib = UnpackDib(source);

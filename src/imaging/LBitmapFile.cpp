@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 namespace tsl {
 
@@ -204,16 +205,34 @@ CDdb FromMagick(Magick::Image& image) {
 }
 
 // A device bitmap as a GraphicsMagick image: colours, then at 1, 4 or 8 bits its palette.
+// 24- and 32-bit rows are handed over in one top-down buffer, which is never zero-filled: on a
+// 12-megapixel picture the first touch of fresh memory costs more than the copying.
 Magick::Image ToMagick(const CDdb& d) {
-    const int w = d.Width(), h = d.Height();
-    const PackedDib dib = MakePackedBitmap(d, d.Palette());
-    const std::vector<std::uint8_t> rgb = RgbRowsOf(dib);
+    const int w = d.Width(), h = d.Height(), bpp = d.BitsPerPixel();
     Magick::Image image;
+    if (bpp == 24 || bpp == 32) {
+        const std::size_t row = static_cast<std::size_t>(w) * 3;
+        std::unique_ptr<std::uint8_t[]> bgr(new std::uint8_t[row * static_cast<std::size_t>(h)]);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* s = d.Row(h - 1 - y);
+            std::uint8_t* t = bgr.get() + row * static_cast<std::size_t>(y);
+            if (bpp == 24) {
+                std::memcpy(t, s, row);
+            } else {
+                for (int x = 0; x < w; ++x, s += 4, t += 3) t[0] = s[0], t[1] = s[1], t[2] = s[2];
+            }
+        }
+        image.read(static_cast<unsigned>(w), static_cast<unsigned>(h), "BGR", Magick::CharPixel,
+                   bgr.get());
+        image.depth(8);
+        return image;
+    }
+    const std::vector<std::uint8_t> rgb = RgbRowsOf(MakePackedBitmap(d, d.Palette()));
     image.read(static_cast<unsigned>(w), static_cast<unsigned>(h), "RGB", Magick::CharPixel,
                rgb.data());
     image.depth(8);
-    if (d.BitsPerPixel() <= 8) {
-        image.quantizeColors(1u << d.BitsPerPixel());
+    if (bpp <= 8) {
+        image.quantizeColors(1u << bpp);
         image.quantizeDither(false);
         image.quantize();
     }
@@ -322,24 +341,30 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
     if (format == kFormatFpx || format == kFormatCmp) return kErrorFormatUnavailable;
 
     // The picture at the depth asked for (0: its own); GIF and the palette-only codecs take at
-    // most 8 bits, so deeper pictures are reduced (optimized palette, exact when it fits).
-    LBitmapBase copy;
-    copy.m_image = m_image;
-    if (bitsPerPixel != 0 && bitsPerPixel != copy.GetBitsPerPixel()) {
-        const int status = copy.ColorRes(bitsPerPixel, kColorResOptimizedExact);
-        if (status < 1) return status;
-    }
-    // X10 dumps hold at most 8 bits; GraphicsMagick's XPM writer quantizes deeper pictures
-    // itself, so they are reduced here, exactly when they have at most 256 colours.
+    // most 8 bits, so deeper pictures are reduced (optimized palette, exact when it fits). The
+    // picture is copied only when it has to change.
     const bool eightOnly = format == kFormatGif || format == kFormatCut || format == kFormatFlc ||
                            format == kFormatWpg || format == kFormatXwd10 || format == kFormatXpm;
-    if (eightOnly && copy.GetBitsPerPixel() > 8) {
-        const int status = copy.ColorRes(8, kColorResOptimizedExact);
+    const int target = bitsPerPixel != 0 ? bitsPerPixel : GetBitsPerPixel();
+    const int depth = eightOnly && target > 8 ? 8 : target;
+    LBitmapBase copy;
+    const CDdb* picture = &m_image;
+    if (depth != GetBitsPerPixel()) {
+        copy.m_image = m_image;
+        int status = copy.ColorRes(bitsPerPixel != 0 ? bitsPerPixel : depth, kColorResOptimizedExact);
+        if (status >= 1 && copy.GetBitsPerPixel() != depth)
+            status = copy.ColorRes(depth, kColorResOptimizedExact);
         if (status < 1) return status;
+        picture = &copy.m_image;
     }
     try {
-        const PackedDib dib = copy.ConvertToDIB();
-        if (dib.empty()) return kErrorNoMemory;
+        const bool magick = MagickName(format) != nullptr && format != kFormatPgmAscii &&
+                            format != kFormatPpmAscii;
+        PackedDib dib; // the DIB form, for the codecs of our own
+        if (!magick) {
+            dib = PackedDibOf(*picture);
+            if (dib.empty()) return kErrorNoMemory;
+        }
         Bytes out;
         std::string error;
         bool ok = true;
@@ -353,7 +378,7 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
         case kFormatJpeg: {
             const int quality = 100 - (qualityFactor - kQualityBest) * 99 / (kQualityWorst - kQualityBest);
             const Bytes rgb = RgbRowsOf(dib);
-            out = EncodeJpeg(rgb, copy.GetWidth(), copy.GetHeight(), true, quality);
+            out = EncodeJpeg(rgb, picture->Width(), picture->Height(), true, quality);
             ok = !out.empty();
             break;
         }
@@ -381,7 +406,7 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
             const char* name = MagickName(format);
             if (!name) return kErrorFileFormat;
             LBase::LoadLibraries(kAllLibraries);
-            Magick::Image image = ToMagick(copy.m_image);
+            Magick::Image image = ToMagick(*picture);
             if (format == kFormatPgm) image.type(Magick::GrayscaleType);
             if (format == kFormatJbig) image.type(Magick::BilevelType);
             Magick::Blob blob;
