@@ -29,6 +29,11 @@ CTessalyApp::CTessalyApp(Options options) : m_options(std::move(options)) {
     if (!m_options.programFolder.endsWith(QLatin1Char('/'))) m_options.programFolder += '/';
     OnCommand(ID_FILE_NEW, [this] { OnFileNew(); });
     OnCommand(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommand(ID_FILE_SAVE_ALL, [this] { OnSaveAll(); });
+    OnCommand(ID_FILE_CLOSE_ALL, [this] { OnCloseAll(); });
+    OnCommand(ID_PASTE_AS_NEW_IMAGE, [this] { OnPasteAsNewImage(); });
+    OnUpdate(ID_FILE_SAVE_ALL, [this](CCmdUI& ui) { ui.Enable(m_template && !m_template->Documents().empty()); });
+    OnUpdate(ID_PASTE_AS_NEW_IMAGE, [this](CCmdUI& ui) { ui.Enable(CanPasteAsNewImage()); });
     OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     OnCommand(ID_HELP_TIP_OF_THE_DAY, [this] { OnTipOfTheDay(); });
     OnCommand(ID_HELP_MANUAL, [this] {

@@ -50,7 +50,14 @@ public:
     static const char* const kTemplateString;
     static constexpr int kHandOffNameLength = 255;
 
+    // Save All, Close All and Paste as New Image (the main frame's commands over documents).
+    void OnSaveAll();
+    void OnCloseAll();
+    void OnPasteAsNewImage();
+    bool CanPasteAsNewImage() const;
+
 private:
+    bool CloseAllPass();
     void OnFileNew();
     void OnFileOpen();
     void OnAppAbout();
