@@ -32,6 +32,12 @@ enum LFileFormat : int {
     kFormatEmf = 116, kFormatXwd10 = 132, kFormatXwd = 133, kFormatFlc = 134, kFormatSgi = 142,
 };
 
+// The program's own readers, chosen by a file's first bytes (GIF, JPEG, PNG, TIFF, BMP, PSD,
+// IFF, FLC, CLP, EMF, ICO/CUR with bitmap or PNG entries, X10 dumps, PCX). handled tells
+// whether one of them recognised the bytes; the result is empty when it then failed (or when
+// none did, and GraphicsMagick gets the file).
+PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& bytes, bool& handled);
+
 // A picture as a packed DIB at its own depth (32 bits stay 32).
 PackedDib PackedDibOf(const CDdb& image);
 

@@ -76,9 +76,9 @@ PackedDib LargestPngEntry(const Bytes& b, std::string& error) {
                          error);
 }
 
-// The program's own readers, chosen by the file's first bytes. Sets handled when one of them
-// recognises the file (even if it then fails).
-PackedDib ReadOwn(const Bytes& b, bool& handled) {
+} // namespace
+
+PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& b, bool& handled) {
     handled = true;
     std::string error;
     PackedDib dib;
@@ -125,6 +125,8 @@ PackedDib ReadOwn(const Bytes& b, bool& handled) {
     }
     return dib;
 }
+
+namespace {
 
 // GraphicsMagick's name for a format code it writes.
 const char* MagickName(int format) {
@@ -299,7 +301,7 @@ int LBitmapBase::Load(const std::string& path, int bitsPerPixel) {
     CDdb image;
     try {
         bool handled = false;
-        const PackedDib dib = ReadOwn(bytes, handled);
+        const PackedDib dib = ReadOwnFormat(bytes, handled);
         LBitmapBase own;
         if (handled && !dib.empty() && own.ConvertFromDIB(dib) >= 1) {
             image = std::move(own.m_image);
