@@ -1,6 +1,7 @@
 #pragma once
 // CPntUtilView: the view of an image document. This first form shows the image at 100 %
-// in a scrolling area; the paint control takes its place.
+// in a scrolling area; the paint control takes its place. It prints the image (one page, "Fit
+// to Page" on at first) and shows the print preview.
 
 #include "framework/Document.h"
 
@@ -20,10 +21,14 @@ public:
     void OnInitialUpdate() override;
     CPntUtilDoc* Document() const;
     const QImage& Image() const { return m_image; }
+    bool FitToPage() const { return m_fitToPage; }
 
 private:
+    void OnPrint(bool preview);
+
     QLabel* m_label;
     QImage m_image;
+    bool m_fitToPage = true;
 };
 
 } // namespace tsl

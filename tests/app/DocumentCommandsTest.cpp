@@ -103,3 +103,32 @@ TEST_F(DocumentCommands, PasteAsNewImageTakesTheClipboard) {
 
 } // namespace
 } // namespace tsl::test
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tsl::test {
+namespace {
+
+TEST_F(DocumentCommands, PrintingGoesThroughThePrintDialogAndFitToPageToggles) {
+    ASSERT_TRUE(Open(QStringLiteral("p.png")));
+    EXPECT_TRUE(Frame().CommandState(ID_FIT_TO_PAGE).IsChecked());
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FIT_TO_PAGE));
+    EXPECT_FALSE(Frame().CommandState(ID_FIT_TO_PAGE).IsChecked());
+    const QString pdf = MakeTempFolder(QStringLiteral("print")) + QStringLiteral("/page.pdf");
+    Script().dialogScripts.push_back([pdf](QDialog& d) {
+        QPrinter* printer = static_cast<QPrintDialog&>(d).printer();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    // A cancelled print dialog prints nothing.
+    QFile::remove(pdf);
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+} // namespace
+} // namespace tsl::test
