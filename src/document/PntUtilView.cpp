@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTimer>
 
 namespace tsl {
 
@@ -57,6 +58,16 @@ void CPntUtilView::OnInitialUpdate() {
     if (CChildFrame* frame = CChildFrame::Of(this)) {
         frame->setWindowIcon(ApplicationIcon());
         frame->adjustSize();
+        // Once shown, grow the frame until the whole image shows, within the main window's
+        // client area.
+        QTimer::singleShot(0, this, [this] {
+            CChildFrame* shown = CChildFrame::Of(this);
+            if (!shown || shown->isMaximized()) return;
+            QSize want = shown->size() + (m_image.size() - viewport()->size()).expandedTo(QSize(0, 0));
+            if (const QWidget* area = shown->parentWidget(); area && area->width() > 100)
+                want = want.boundedTo(area->size());
+            shown->resize(want);
+        });
     }
 }
 
