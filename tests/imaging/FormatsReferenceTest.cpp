@@ -164,42 +164,6 @@ TEST_F(FormatsReferenceTest, XwdManifestRowsAreVersion11AndLeftToGraphicsMagick)
     }
 }
 
-// The same test images as FormatsTest: odd sizes, every table colour, varied direct colours.
-PackedDib Pattern(int bpp, int width = 37, int height = 23) {
-    std::vector<RGBQUAD> table;
-    if (bpp <= 8)
-        for (int i = 0; i < (1 << bpp); ++i)
-            table.push_back({static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(255 - i),
-                             static_cast<std::uint8_t>(i * 91), 0});
-    PackedDib dib = MakePackedDib(width, height, bpp, table);
-    const auto v = ViewPackedDib(dib);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
-        for (int x = 0; x < width; ++x) {
-            const unsigned n = static_cast<unsigned>(x * 7 + y * 13 + x * y);
-            switch (bpp) {
-            case 1:
-                row[x / 8] |= static_cast<std::uint8_t>((n & 1) << (7 - x % 8));
-                break;
-            case 4:
-                row[x / 2] |= static_cast<std::uint8_t>((n & 15) << (x % 2 ? 0 : 4));
-                break;
-            case 8:
-                row[x] = static_cast<std::uint8_t>(n);
-                break;
-            case 16:
-                WriteLe16(row + 2 * x, static_cast<std::uint16_t>((n * 2654435761u) >> 17));
-                break;
-            default:
-                row[x * (bpp / 8)] = static_cast<std::uint8_t>(x * 7);
-                row[x * (bpp / 8) + 1] = static_cast<std::uint8_t>(y * 11);
-                row[x * (bpp / 8) + 2] = static_cast<std::uint8_t>(n);
-            }
-        }
-    }
-    return dib;
-}
-
 // Writes the file and decodes it with each command ({} stands for the file's path); every
 // command must give the DIB's RGB pixels.
 void CheckWithDecoders(const fs::path& file, const Bytes& bytes, const PackedDib& dib,
@@ -222,7 +186,7 @@ std::string Gm(const std::string& coder) {
 TEST_F(FormatsReferenceTest, WrittenFilesDecodeAlikeInIndependentDecoders) {
     for (int bpp : {1, 4, 8, 16, 24, 32}) {
         SCOPED_TRACE(bpp);
-        const PackedDib dib = Pattern(bpp);
+        const PackedDib dib = TestPattern(bpp);
         Bytes out;
         std::string error;
         // ImageMagick 6.9.11 refuses every indexed PSD (its own too): direct colour only.

@@ -27,46 +27,6 @@ namespace {
 
 using namespace testkit;
 
-// A test image of odd size (rows need padding at every depth) whose pixels use every colour of
-// the depth's table and, for direct colours, vary in every channel. 32-bit pixels carry alpha
-// when asked (else X = 0, as device bitmaps have it).
-PackedDib Pattern(int bpp, int width = 37, int height = 23, bool alpha = false) {
-    std::vector<RGBQUAD> table;
-    if (bpp <= 8)
-        for (int i = 0; i < (1 << bpp); ++i)
-            table.push_back({static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(255 - i),
-                             static_cast<std::uint8_t>(i * 91), 0});
-    PackedDib dib = MakePackedDib(width, height, bpp, table);
-    const auto v = ViewPackedDib(dib);
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
-        for (int x = 0; x < width; ++x) {
-            const unsigned n = static_cast<unsigned>(x * 7 + y * 13 + x * y);
-            switch (bpp) {
-            case 1:
-                row[x / 8] |= static_cast<std::uint8_t>((n & 1) << (7 - x % 8));
-                break;
-            case 4:
-                row[x / 2] |= static_cast<std::uint8_t>((n & 15) << (x % 2 ? 0 : 4));
-                break;
-            case 8:
-                row[x] = static_cast<std::uint8_t>(n);
-                break;
-            case 16:
-                WriteLe16(row + 2 * x, static_cast<std::uint16_t>((n * 2654435761u) >> 17));
-                break;
-            default: {
-                std::uint8_t* p = row + x * (bpp / 8);
-                p[0] = static_cast<std::uint8_t>(x * 7), p[1] = static_cast<std::uint8_t>(y * 11);
-                p[2] = static_cast<std::uint8_t>(n);
-                if (bpp == 32) p[3] = alpha ? static_cast<std::uint8_t>(n * 3) : 0;
-            }
-            }
-        }
-    }
-    return dib;
-}
-
 std::uint32_t Be32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
@@ -98,7 +58,7 @@ TEST(FormatsRoundTrip, PsdAtEveryDepthRawAndPackBits) {
             SCOPED_TRACE(bpp);
             RoundTrip(
                 [c](const PackedDib& d, Bytes& o, std::string& e) { return WritePsd(d, o, e, c); },
-                ReadPsd, Pattern(bpp));
+                ReadPsd, TestPattern(bpp));
         }
 }
 
@@ -108,20 +68,20 @@ TEST(FormatsRoundTrip, IlbmAtEveryDepthPackedAndNot) {
             SCOPED_TRACE(bpp);
             RoundTrip([compress](const PackedDib& d, Bytes& o,
                                  std::string& e) { return WriteIlbm(d, o, e, compress); },
-                      ReadIlbm, Pattern(bpp));
+                      ReadIlbm, TestPattern(bpp));
         }
 }
 
 TEST(FormatsRoundTrip, FlicAtPaletteDepthsAndRefusesDirectColour) {
     for (int bpp : {1, 4, 8}) {
         SCOPED_TRACE(bpp);
-        RoundTrip(WriteFlic, ReadFlic, Pattern(bpp));
-        RoundTrip(WriteFlic, ReadFlic, Pattern(bpp, 300, 3)); // runs longer than a packet
+        RoundTrip(WriteFlic, ReadFlic, TestPattern(bpp));
+        RoundTrip(WriteFlic, ReadFlic, TestPattern(bpp, 300, 3)); // runs longer than a packet
     }
     for (int bpp : {16, 24, 32}) {
         Bytes out;
         std::string error;
-        EXPECT_FALSE(WriteFlic(Pattern(bpp), out, error));
+        EXPECT_FALSE(WriteFlic(TestPattern(bpp), out, error));
         EXPECT_NE(error.find("reduce the colours"), std::string::npos);
         EXPECT_TRUE(out.empty());
     }
@@ -229,7 +189,7 @@ TEST(FormatsIlbm, ExtraHalfBriteAddsHalvedColours) {
 }
 
 TEST(FormatsMetafile, EmfBitmapRecordsOfEveryKindAreRead) {
-    const PackedDib dib = Pattern(8, 5, 3);
+    const PackedDib dib = TestPattern(8, 5, 3);
     const auto v = ViewPackedDib(dib);
     // type, fixed size, where offBmi/cbBmi/offBits/cbBits sit, where the usage sits
     for (auto [type, fixed, at, usage] :
@@ -263,7 +223,7 @@ TEST(FormatsMetafile, EmfBitmapRecordsOfEveryKindAreRead) {
 }
 
 TEST(FormatsClp, NtDirectoriesAreReadToo) {
-    const PackedDib dib = Pattern(24, 6, 2);
+    const PackedDib dib = TestPattern(24, 6, 2);
     Bytes f(4 + 2 * 170, 0);
     WriteLe16(f.data(), 0xC351);
     WriteLe16(f.data() + 2, 2);
@@ -284,19 +244,19 @@ TEST(FormatsClp, NtDirectoriesAreReadToo) {
 TEST(FormatsRoundTrip, ClpAndEmfAtEveryDepth) {
     for (int bpp : {1, 4, 8, 16, 24, 32}) {
         SCOPED_TRACE(bpp);
-        RoundTrip(WriteClp, ReadClp, Pattern(bpp));
-        RoundTrip(WriteEmf, ReadEmf, Pattern(bpp));
+        RoundTrip(WriteClp, ReadClp, TestPattern(bpp));
+        RoundTrip(WriteEmf, ReadEmf, TestPattern(bpp));
     }
 }
 
 TEST(FormatsRoundTrip, Xwd10AtPaletteDepths) {
     for (int bpp : {1, 4, 8}) {
         SCOPED_TRACE(bpp);
-        RoundTrip(WriteXwd10, ReadXwd10, Pattern(bpp));
+        RoundTrip(WriteXwd10, ReadXwd10, TestPattern(bpp));
     }
     // A black-and-white table is stored as one plane, in either order.
     for (bool whiteFirst : {false, true}) {
-        PackedDib dib = Pattern(1);
+        PackedDib dib = TestPattern(1);
         RGBQUAD* table = reinterpret_cast<RGBQUAD*>(dib.data() + 40);
         table[whiteFirst ? 1 : 0] = {0, 0, 0, 0};
         table[whiteFirst ? 0 : 1] = {255, 255, 255, 0};
@@ -320,13 +280,13 @@ TEST(FormatsIcon, EveryDepthReadsBackOpaqueAndCursorsKeepTheirHotSpot) {
             options.hotY = 22;
             Bytes file;
             std::string error;
-            ASSERT_TRUE(WriteIcon(Pattern(bpp), file, error, options)) << error;
+            ASSERT_TRUE(WriteIcon(TestPattern(bpp), file, error, options)) << error;
             EXPECT_EQ(ReadLe16(file.data() + 2), cursor ? 2 : 1);
             EXPECT_EQ(ReadLe16(file.data() + 10), cursor ? 5 : 1);
             EXPECT_EQ(ReadLe16(file.data() + 12), cursor ? 22 : (bpp == 16 ? 24 : bpp));
             PackedDib back;
             ASSERT_TRUE(ReadIcon(file, back, error)) << error;
-            EXPECT_EQ(PixelsOf(back, false), PixelsOf(Pattern(bpp), false));
+            EXPECT_EQ(PixelsOf(back, false), PixelsOf(TestPattern(bpp), false));
             const Bytes rgba = PixelsOf(back, true);
             for (std::size_t i = 3; i < rgba.size(); i += 4)
                 ASSERT_EQ(rgba[i], 255);
@@ -335,7 +295,7 @@ TEST(FormatsIcon, EveryDepthReadsBackOpaqueAndCursorsKeepTheirHotSpot) {
 
 TEST(FormatsIcon, AlphaAndTheTransparentColourMakeTheMask) {
     // 32-bit with alpha: alpha kept, and alpha 0 sets the mask bit.
-    const PackedDib withAlpha = Pattern(32, 16, 16, true);
+    const PackedDib withAlpha = TestPattern(32, 16, 16, true);
     Bytes file;
     std::string error;
     ASSERT_TRUE(WriteIcon(withAlpha, file, error));
@@ -343,7 +303,7 @@ TEST(FormatsIcon, AlphaAndTheTransparentColourMakeTheMask) {
     ASSERT_TRUE(ReadIcon(file, back, error));
     EXPECT_EQ(PixelsOf(back, true), PixelsOf(withAlpha, true));
     // 8-bit with a transparent colour: those pixels read back transparent, others opaque.
-    const PackedDib indexed = Pattern(8, 16, 16);
+    const PackedDib indexed = TestPattern(8, 16, 16);
     const auto v = ViewPackedDib(indexed);
     const RGBQUAD key = v->table[indexed[v->bitsOffset]]; // the bottom-left pixel's colour
     IconOptions options;
@@ -364,14 +324,14 @@ TEST(FormatsIcon, AlphaAndTheTransparentColourMakeTheMask) {
 TEST(FormatsIcon, RefusesWhatItCannotStore) {
     Bytes out;
     std::string error;
-    EXPECT_FALSE(WriteIcon(Pattern(24, 257, 8), out, error));
+    EXPECT_FALSE(WriteIcon(TestPattern(24, 257, 8), out, error));
     EXPECT_NE(error.find("256"), std::string::npos);
-    EXPECT_TRUE(WriteIcon(Pattern(24, 256, 256), out, error)) << error;
+    EXPECT_TRUE(WriteIcon(TestPattern(24, 256, 256), out, error)) << error;
     EXPECT_EQ(out[6], 0) << "256 is stored as 0";
     IconOptions outside;
     outside.cursor = true;
     outside.hotX = 37;
-    EXPECT_FALSE(WriteIcon(Pattern(8), out, error, outside));
+    EXPECT_FALSE(WriteIcon(TestPattern(8), out, error, outside));
     EXPECT_TRUE(out.empty());
     std::vector<std::uint8_t> png = {0, 0, 1, 0,  1, 0, 16, 16,   0,   0,   1,   0,  32, 0,  8,
                                      0, 0, 0, 22, 0, 0, 0,  0x89, 'P', 'N', 'G', 13, 10, 26, 10};
@@ -387,7 +347,7 @@ TEST(FormatsWriters, PaletteOnlyFormatsRefuseDirectColour) {
         for (int bpp : {16, 24, 32}) {
             Bytes out{1, 2, 3};
             std::string error;
-            EXPECT_FALSE(write(Pattern(bpp), out, error));
+            EXPECT_FALSE(write(TestPattern(bpp), out, error));
             EXPECT_NE(error.find("reduce the colours"), std::string::npos) << error;
             EXPECT_TRUE(out.empty());
         }
@@ -398,13 +358,13 @@ TEST(FormatsCut, FilesGoBesideEachOtherAndRefusalsLeaveNothing) {
         fs::temp_directory_path() / ("tsl-formats-cut-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::string error;
-    ASSERT_TRUE(WriteCutFiles((dir / "X.CUT").string(), Pattern(4), error)) << error;
+    ASSERT_TRUE(WriteCutFiles((dir / "X.CUT").string(), TestPattern(4), error)) << error;
     const Bytes palette = ReadBytes(dir / "X.PAL");
     ASSERT_GE(palette.size(), 40u);
     EXPECT_EQ(palette[0], 'A');
     EXPECT_EQ(palette[1], 'H');
     EXPECT_EQ(ReadLe16(palette.data() + 4), palette.size());
-    EXPECT_FALSE(WriteCutFiles((dir / "y.cut").string(), Pattern(24), error));
+    EXPECT_FALSE(WriteCutFiles((dir / "y.cut").string(), TestPattern(24), error));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
     fs::remove_all(dir);
 }
@@ -423,7 +383,7 @@ TEST(FormatsWriters, RefuseInvalidDibsAndOversizedImages) {
         WriteEmf,
         [](const PackedDib& d, Bytes& o, std::string& e) { return WriteOs2Bmp(d, o, e); },
         WriteXwd10};
-    PackedDib broken = Pattern(8);
+    PackedDib broken = TestPattern(8);
     broken.resize(broken.size() - 1);
     for (const Writer& write : all) {
         Bytes out;
@@ -434,12 +394,12 @@ TEST(FormatsWriters, RefuseInvalidDibsAndOversizedImages) {
     }
     Bytes out;
     std::string error;
-    EXPECT_FALSE(WriteWmf(Pattern(1, 32768, 1), out, error));
-    EXPECT_FALSE(WriteXwd10(Pattern(1, 32768, 1), out, error));
-    EXPECT_FALSE(WritePsd(Pattern(1, 30001, 1), out, error));
-    EXPECT_FALSE(WriteCut(Pattern(8, 32768, 1), out, error));
-    EXPECT_TRUE(WriteOs2Bmp(Pattern(1, 70000, 1), out, error, Os2BmpVersion::V2));
-    EXPECT_FALSE(WriteOs2Bmp(Pattern(1, 70000, 1), out, error, Os2BmpVersion::V1));
+    EXPECT_FALSE(WriteWmf(TestPattern(1, 32768, 1), out, error));
+    EXPECT_FALSE(WriteXwd10(TestPattern(1, 32768, 1), out, error));
+    EXPECT_FALSE(WritePsd(TestPattern(1, 30001, 1), out, error));
+    EXPECT_FALSE(WriteCut(TestPattern(8, 32768, 1), out, error));
+    EXPECT_TRUE(WriteOs2Bmp(TestPattern(1, 70000, 1), out, error, Os2BmpVersion::V2));
+    EXPECT_FALSE(WriteOs2Bmp(TestPattern(1, 70000, 1), out, error, Os2BmpVersion::V1));
 }
 
 TEST(FormatsWriters, Os2HeadersHaveTheirSizesAndDepths) {
@@ -447,7 +407,7 @@ TEST(FormatsWriters, Os2HeadersHaveTheirSizesAndDepths) {
         for (Os2BmpVersion version : {Os2BmpVersion::V1, Os2BmpVersion::V2}) {
             Bytes out;
             std::string error;
-            ASSERT_TRUE(WriteOs2Bmp(Pattern(bpp), out, error, version));
+            ASSERT_TRUE(WriteOs2Bmp(TestPattern(bpp), out, error, version));
             const bool v1 = version == Os2BmpVersion::V1;
             EXPECT_EQ(ReadLe32(out.data() + 14), v1 ? 12u : 64u);
             EXPECT_EQ(ReadLe16(out.data() + (v1 ? 24 : 28)), bpp > 8 ? 24 : bpp);
@@ -506,7 +466,7 @@ TEST(FormatsReaders, HugeClaimsAreRefusedBeforeAllocating) {
     WriteLe32(clp.data() + 93 + 8, 50000);
     Bytes emf;
     {
-        PackedDib small = Pattern(24, 4, 4);
+        PackedDib small = TestPattern(24, 4, 4);
         std::string error;
         ASSERT_TRUE(WriteEmf(small, emf, error));
         WriteLe32(emf.data() + 108 + 80 + 4, 50000);
@@ -559,7 +519,7 @@ TEST(FormatsReaders, TruncatedFilesFailCleanly) {
     for (const auto& [read, write] : codecs) {
         Bytes file;
         std::string error;
-        ASSERT_TRUE(write(Pattern(8, 9, 5), file, error));
+        ASSERT_TRUE(write(TestPattern(8, 9, 5), file, error));
         for (std::size_t n = 0; n < file.size(); ++n) {
             const Bytes part(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));
             PackedDib dib;

@@ -108,6 +108,46 @@ inline std::vector<ManifestRow> Manifest(const std::string& format) {
 
 inline bool HasHash(const ManifestRow& row) { return row.hash.size() == 64; }
 
+// A test image of odd size (rows need padding at every depth) whose pixels use every colour of
+// the depth's table and, for direct colours, vary in every channel. 32-bit pixels carry alpha
+// when asked (else X = 0, as device bitmaps have it).
+inline PackedDib TestPattern(int bpp, int width = 37, int height = 23, bool alpha = false) {
+    std::vector<RGBQUAD> table;
+    if (bpp <= 8)
+        for (int i = 0; i < (1 << bpp); ++i)
+            table.push_back({static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(255 - i),
+                             static_cast<std::uint8_t>(i * 91), 0});
+    PackedDib dib = MakePackedDib(width, height, bpp, table);
+    const auto v = ViewPackedDib(dib);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = dib.data() + v->bitsOffset + static_cast<std::size_t>(y) * v->stride;
+        for (int x = 0; x < width; ++x) {
+            const unsigned n = static_cast<unsigned>(x * 7 + y * 13 + x * y);
+            switch (bpp) {
+            case 1:
+                row[x / 8] |= static_cast<std::uint8_t>((n & 1) << (7 - x % 8));
+                break;
+            case 4:
+                row[x / 2] |= static_cast<std::uint8_t>((n & 15) << (x % 2 ? 0 : 4));
+                break;
+            case 8:
+                row[x] = static_cast<std::uint8_t>(n);
+                break;
+            case 16:
+                WriteLe16(row + 2 * x, static_cast<std::uint16_t>((n * 2654435761u) >> 17));
+                break;
+            default: {
+                std::uint8_t* p = row + x * (bpp / 8);
+                p[0] = static_cast<std::uint8_t>(x * 7), p[1] = static_cast<std::uint8_t>(y * 11);
+                p[2] = static_cast<std::uint8_t>(n);
+                if (bpp == 32) p[3] = alpha ? static_cast<std::uint8_t>(n * 3) : 0;
+            }
+            }
+        }
+    }
+    return dib;
+}
+
 // The process's peak resident memory in KiB.
 inline long PeakKb() {
     rusage usage{};
