@@ -205,6 +205,12 @@ CDdb MakeDeviceBitmap(const PackedDib& dib) {
     const bool rle = l.compression == BI_RLE8 || l.compression == BI_RLE4;
     const std::size_t stride = *DibStride(l.width, l.bitsPerPixel);
     if (!rle && (!CheckedMul(stride, height) || stride * height > available)) return fail();
+    // Runs cover at most 255 x 255 pixels per 4-byte delta: an image larger than 16,384 pixels
+    // for each byte of run data (beyond a first 4 MP) is skipped or forged, and making it would
+    // cost gigabytes for nothing.
+    if (rle && width * height > std::max<std::uint64_t>(std::uint64_t{1} << 22,
+                                                        std::uint64_t{available} << 14))
+        return fail();
 
     // Colours of the table; indices past it show black.
     RGBQUAD colours[256] = {};

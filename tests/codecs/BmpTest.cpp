@@ -240,6 +240,7 @@ TEST_F(BmpTest, RefusalsAndLastErrors) {
         {"table past the block", Block(40, 2, 2, 8, BI_RGB, {}, {}, 256)},
         {"50000 x 50000", Block(40, 50000, 50000, 24, BI_RGB, {}, Bytes(64, 0))},
         {"50000 x 50000 RLE", Block(40, 50000, 50000, 8, BI_RLE8, Bytes(1024, 0), {0, 1})},
+        {"30000 x 30000 RLE from 2 bytes", Block(40, 30000, 30000, 8, BI_RLE8, Bytes(1024, 0), {0, 1})},
     };
     const long before = PeakKb();
     for (const Case& c : refused) {
