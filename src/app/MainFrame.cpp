@@ -7,6 +7,7 @@
 #include "framework/Document.h"
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
+#include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
 #include <QCloseEvent>
@@ -22,7 +23,6 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 
 #include <memory>
 
@@ -96,9 +96,8 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() {
     LoadStringTable(StringTable());
-    m_mainBar = LoadToolBar(MainToolBar(), CommandIcon);
-    m_commonBar = LoadToolBar(CommonOperationsBar(), CommandIcon);
-    if (!m_mainBar || !m_commonBar) return false;
+    m_mainBar = CreateToolBar(MainToolBar(), ID_VIEW_TOOLBAR, kMainBarSection);
+    m_commonBar = CreateToolBar(CommonOperationsBar(), ID_VIEW_COMMON_BAR, kCommonBarSection);
     CreateStatusBar(StatusPanes());
     statusBar()->showMessage(QStringLiteral("Ready"));
     LoadMenus(MainMenus());
@@ -161,6 +160,15 @@ void CMainFrame::OpenDroppedFiles(const QList<QUrl>& urls) {
     for (const QUrl& url : urls)
         if (url.isLocalFile()) m_app->OpenDocumentFile(url.toLocalFile());
     BringToFront();
+}
+
+CCustToolBar* CMainFrame::CreateToolBar(const ToolBarResource& resource, int controlId,
+                                        const char* section) {
+    auto* bar = new CCustToolBar(QString(), controlId, this);
+    LoadToolBar(resource, CommandIcon, bar);
+    bar->LoadToolBar();
+    bar->LoadState(QString::fromLatin1(section), true);
+    return bar;
 }
 
 void CMainFrame::ToggleBar(QWidget* bar) {

@@ -1,10 +1,13 @@
 #pragma once
-// CMainFrame: the program's main window. It creates the main toolbar, the common operations
-// bar and the status bar, switches between the menus without and with a document, records
-// where the program is ("Tsl") and the name of its hand-off server ("Tslh"), receives paths
-// from other processes and files dropped on it, and carries the frame-level commands.
+// CMainFrame: the program's main window. It creates the main toolbar and the common operations
+// bar (customisable toolbars keeping their layouts in the profile sections "Main Toolbar" and
+// "Common Operations Bar", their View commands' ids serving as control ids) and the status bar,
+// switches between the menus without and with a document, records where the program is
+// ("Tsl") and the name of its hand-off server ("Tslh"), receives paths from other processes and
+// files dropped on it, and carries the frame-level commands.
 
 #include "framework/MdiFrame.h"
+#include "ui/CustToolBar.h"
 
 #include <QList>
 #include <QString>
@@ -12,7 +15,6 @@
 
 class QLocalServer;
 class QLocalSocket;
-class QToolBar;
 
 namespace tsl {
 
@@ -29,8 +31,10 @@ public:
     // Menus, title and command states follow the set of open documents.
     void OnDocumentsChanged();
 
-    QToolBar* MainBar() const { return m_mainBar; }
-    QToolBar* CommonBar() const { return m_commonBar; }
+    static constexpr const char* kMainBarSection = "Main Toolbar";
+    static constexpr const char* kCommonBarSection = "Common Operations Bar";
+    CCustToolBar* MainBar() const { return m_mainBar; }
+    CCustToolBar* CommonBar() const { return m_commonBar; }
     // The name of the local server that receives paths; empty when not listening.
     QString HandOffServerName() const { return m_serverName; }
     // Handles one hand-off message: the bytes of a path, not necessarily terminated.
@@ -53,10 +57,12 @@ private:
     void BringToFront();
     void ArrangeIcons();
     void ToggleBar(QWidget* bar);
+    CCustToolBar* CreateToolBar(const ToolBarResource& resource, int controlId,
+                                const char* section);
 
     CTessalyApp* m_app;
-    QToolBar* m_mainBar = nullptr;
-    QToolBar* m_commonBar = nullptr;
+    CCustToolBar* m_mainBar = nullptr;
+    CCustToolBar* m_commonBar = nullptr;
     QLocalServer* m_server = nullptr;
     QString m_serverName;
 };

@@ -250,8 +250,9 @@ void CMdiFrame::LoadAccelerators(const std::vector<Accelerator>& accelerators) {
 }
 
 QToolBar* CMdiFrame::LoadToolBar(const ToolBarResource& resource,
-                                 const std::function<QIcon(int)>& icons) {
-    auto* bar = new QToolBar(QString::fromUtf8(resource.title), this);
+                                 const std::function<QIcon(int)>& icons, QToolBar* bar) {
+    if (!bar) bar = new QToolBar(this);
+    bar->setWindowTitle(QString::fromUtf8(resource.title));
     bar->setObjectName(QStringLiteral("ToolBar%1").arg(resource.id));
     bar->setIconSize(QSize(16, 16));
     for (int id : resource.buttons) {

@@ -50,7 +50,10 @@ public:
     // The top-level popups of a menu resource, in order.
     std::vector<QMenu*> Menus(int id) const;
     void LoadAccelerators(const std::vector<Accelerator>& accelerators);
-    QToolBar* LoadToolBar(const ToolBarResource& toolbar, const std::function<QIcon(int)>& icons);
+    // Fills bar with the resource's buttons and docks it at the top; without a bar (one of a
+    // toolbar class of the caller's) a plain toolbar is made.
+    QToolBar* LoadToolBar(const ToolBarResource& toolbar, const std::function<QIcon(int)>& icons,
+                          QToolBar* bar = nullptr);
 
     // Status bar: pane 0 is the message pane; panes 1.. are sized to fit their size texts.
     void CreateStatusBar(const std::vector<std::pair<int, QString>>& panes);
