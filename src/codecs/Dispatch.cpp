@@ -7,6 +7,7 @@
 #include "codecs/Png.h"
 #include "codecs/Tga.h"
 #include "codecs/Tiff.h"
+#include "core/Extensions.h"
 #include "core/Files.h"
 #include "core/Services.h"
 
@@ -49,12 +50,7 @@ PackedDib With256Colours(PackedDib dib) {
 
 } // namespace
 
-std::string UpperExtension(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    return Upper(path.substr(dot + 1));
-}
+std::string UpperExtension(const std::string& path) { return Upper(ExtensionOf(path)); }
 
 bool IsPreviewExtension(const std::string& extension) {
     static constexpr std::array<const char*, 12> kShown = {

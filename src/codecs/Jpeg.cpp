@@ -158,9 +158,10 @@ std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& hei
     return ReadJpegMemory(bytes, width, height);
 }
 
-PackedDib ReadJpegDib(const std::string& path) {
-    int width = 0, height = 0;
-    const std::vector<std::uint8_t> rgb = ReadJpeg(path, width, height);
+namespace {
+
+// Rows from the top, red-green-blue, as a 24-bit bottom-up packed DIB.
+PackedDib DibFromRgb(const std::vector<std::uint8_t>& rgb, int width, int height) {
     if (rgb.empty()) return {};
     PackedDib dib = MakePackedDib(width, height, 24);
     const auto v = ViewPackedDib(dib);
@@ -175,6 +176,20 @@ PackedDib ReadJpegDib(const std::string& path) {
         }
     }
     return dib;
+}
+
+} // namespace
+
+PackedDib ReadJpegDib(const std::string& path) {
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> rgb = ReadJpeg(path, width, height);
+    return DibFromRgb(rgb, width, height);
+}
+
+PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes) {
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> rgb = ReadJpegMemory(bytes, width, height);
+    return DibFromRgb(rgb, width, height);
 }
 
 std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int width, int height,

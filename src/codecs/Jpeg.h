@@ -24,6 +24,7 @@ std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, in
 std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height);
 // The same file as a 24-bit bottom-up packed DIB; empty on failure.
 PackedDib ReadJpegDib(const std::string& path);
+PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes);
 
 // Encodes rows from the top, no padding, red-green-blue. With colour false the pixels are
 // stored as grey, the mean of the three components. Quality 1-100, baseline. Empty on failure.

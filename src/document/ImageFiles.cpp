@@ -1,11 +1,11 @@
 #include "document/ImageFiles.h"
 
 #include "codecs/Dispatch.h"
+#include "core/Extensions.h"
 #include "codecs/Gif.h"
 #include "imaging/LBitmap.h"
 #include "platform/Platform.h"
 
-#include <QFileInfo>
 
 namespace tsl {
 
@@ -13,9 +13,7 @@ namespace {
 
 // The extension after the last dot of the file name, as written.
 QString ExtensionOf(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot + 1);
+    return QString::fromStdString(tsl::ExtensionOf(path.toStdString()));
 }
 
 std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }

@@ -87,17 +87,7 @@ PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& b, bool& handled) {
         GifFrameInfo info;
         if (auto d = ReadGifMemory(b, 0, 0, info, status)) dib = std::move(*d);
     } else if (b.size() > 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) {
-        int w = 0, h = 0;
-        const Bytes rgb = ReadJpegMemory(b, w, h);
-        if (!rgb.empty()) {
-            dib = MakePackedDib(w, h, 24);
-            const auto v = ViewPackedDib(dib);
-            for (int y = 0; v && y < h; ++y) {
-                const std::uint8_t* s = rgb.data() + static_cast<std::size_t>(y) * w * 3;
-                std::uint8_t* d = dib.data() + v->bitsOffset + (h - 1 - y) * v->stride;
-                for (int x = 0; x < w; ++x) d[3 * x] = s[3 * x + 2], d[3 * x + 1] = s[3 * x + 1], d[3 * x + 2] = s[3 * x];
-            }
-        }
+        dib = ReadJpegDibMemory(b);
     } else if (Starts(b, "\x89PNG")) {
         dib = ReadPngMemory(b, error);
     } else if (Starts(b, "II*") || Starts(b, "MM\0*")) {
