@@ -162,6 +162,16 @@ inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_TIP = 104;
 inline constexpr int IDD_BROWSER = 133;
 inline constexpr int IDD_CLOSE_ALL = 144;
+inline constexpr int IDC_APPLY = 12321; // the apply button of a resizable dialog
+
+// Paint dialogs: the bitmap dimensions dialog and its controls.
+inline constexpr int IDD_BITMAP_DIMENSIONS = 28103;
+inline constexpr int IDC_DIM_WIDTH_LABEL = 28007;
+inline constexpr int IDC_DIM_WIDTH = 28008;
+inline constexpr int IDC_DIM_HEIGHT_LABEL = 28009;
+inline constexpr int IDC_DIM_HEIGHT = 28010;
+inline constexpr int IDC_DIM_CROP = 28011;
+inline constexpr int IDC_DIM_COLORS = 28012;
 
 // Timers.
 inline constexpr int TIMER_FIRST_RUN = 277;

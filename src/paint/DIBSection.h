@@ -214,8 +214,10 @@ public:
     // each pixel mapped as SetPixel maps its colour.
     bool ChangeFormat(int width, int height, int planes, int bitsPerPixel, CPoint srcOrigin);
 
-private:
+    // The pixels as the rasteriser sees them (no ownership; valid until the image changes).
     CSurface Surface() const;
+
+private:
     // Validated header fields -> an image with uninitialised pixels (storage of the same size
     // is reused) and the given colour-table entries; the palette is left to the caller.
     bool Allocate(int width, int height, int bitsPerPixel, const RGBQUAD* colours, int count);
