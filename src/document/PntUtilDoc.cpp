@@ -67,15 +67,27 @@ QImage CPntUtilDoc::TakeImage() {
     return out;
 }
 
-QImage CPntUtilDoc::CurrentImage() const {
+template <typename F> void CPntUtilDoc::ForEachControl(F f) const {
     for (CView* view : Views())
-        if (auto* v = dynamic_cast<CPntUtilView*>(view); v && !v->Image().isNull()) return v->Image();
-    return m_holder.Bitmap();
+        if (auto* v = dynamic_cast<CPntUtilView*>(view)) f(v->Control());
+}
+
+CDdb CPntUtilDoc::CurrentBitmap() const {
+    for (CView* view : Views())
+        if (auto* v = dynamic_cast<CPntUtilView*>(view); v && v->Control().HasImage())
+            return v->CurrentBitmap();
+    return DdbFromImage(m_holder.Bitmap());
+}
+
+bool CPntUtilDoc::IsModified() const {
+    bool modified = CDocument::IsModified();
+    ForEachControl([&](const CPntCtrl& ctrl) { modified = modified || ctrl.IsModified(); });
+    return modified;
 }
 
 bool CPntUtilDoc::OnSaveDocument(const QString& path) {
     SaveRequest request;
-    request.image = DdbFromImage(CurrentImage());
+    request.image = CurrentBitmap();
     request.documentBitsPerPixel = m_bitsPerPixel;
     request.transparent = m_transparent;
     request.transparentColour = m_transparentColour;
@@ -86,6 +98,8 @@ bool CPntUtilDoc::OnSaveDocument(const QString& path) {
     }
     SetPathName(path);
     SetModifiedFlag(false);
+    // An image cannot be undone past a save.
+    ForEachControl([](CPntCtrl& ctrl) { ctrl.SetModified(false); });
     return true;
 }
 
@@ -110,7 +124,15 @@ bool CPntUtilDoc::DoSaveAs(const QString& defaultExtension, const QString& empty
 }
 
 bool CPntUtilDoc::SaveModified() {
-    if (!IsModified()) return true;
+    // The controls' flags move to the document; clearing them empties their undo histories,
+    // also when the close is then cancelled.
+    bool modified = CDocument::IsModified();
+    ForEachControl([&](CPntCtrl& ctrl) {
+        modified = modified || ctrl.IsModified();
+        ctrl.SetModified(false);
+    });
+    SetModifiedFlag(modified);
+    if (!modified) return true;
     using namespace platform;
     const int answer = Platform().prompt->MessageBox(
         nullptr, QStringLiteral("Save changes to %1?").arg(GetTitle()), QStringLiteral("Tessaly"),

@@ -4,7 +4,8 @@
 // shared image loader, saving through the shared image saver (document/ImageFiles.h); Save,
 // Save As and the save-modified query follow the document's naming rules.
 // A new document takes the hand-off image, or asks for a size, depth and background with the
-// New Image dialog. (Reload and the paint-control view come with the view.)
+// New Image dialog. Once the view has taken the image, its paint control holds the pixels and
+// its own modified flag: the document counts as modified when either flag is set.
 
 #include "codecs/CBmp.h"
 #include "core/Colour.h"
@@ -23,6 +24,7 @@ public:
     bool OnOpenDocument(const QString& path) override;
     bool OnSaveDocument(const QString& path) override;
     bool SaveModified() override;
+    bool IsModified() const override;
 
     // The image until the view takes it.
     QImage TakeImage();
@@ -35,7 +37,9 @@ public:
     bool DoSaveAs(const QString& defaultExtension = {}, const QString& emptyName = {});
 
 private:
-    QImage CurrentImage() const; // the view's image, or the holder's before the view took it
+    CDdb CurrentBitmap() const; // the view's image, or the holder's before the view took it
+    // Calls f with the paint control of each view.
+    template <typename F> void ForEachControl(F f) const;
 
     CBmp m_holder;
     int m_bitsPerPixel = 24;

@@ -1,33 +1,113 @@
 #pragma once
-// CPntUtilView: the view of an image document. This first form shows the image at 100 %
-// in a scrolling area; the paint control takes its place. It prints the image (one page, "Fit
-// to Page" on at first) and shows the print preview.
+// CPntUtilView: the view of an image document. It hosts one paint control (CViewPaintCtrl, child
+// id 1) that fills the view and owns the image's pixels, selection, zoom and undo history, and
+// adds what ties that control to the document and the main window: the hand-over of the loaded
+// image, the zoom commands, the three status-bar readouts, fitting the child frame to the
+// zoomed image, the selection commands, Reload, and printing.
+//
+// Every command reaches the control first (CommandPrelude); the view's own map sees only what
+// the control does not handle. Left (32775) toggles the control's centred flag.
 
+#include "core/Ddb.h"
 #include "framework/Document.h"
+#include "paint/PntCtrl.h"
 
-#include <QScrollArea>
+#include <QWidget>
 
-class QLabel;
+#include <functional>
 
 namespace tsl {
 
 class CPntUtilDoc;
+class CPntUtilView;
 
-class CPntUtilView : public QScrollArea, public CView {
+// The view's paint control: readouts in the main frame's status panes and a refit of the
+// child frame after zoom and size changes.
+class CViewPaintCtrl : public CPntCtrl {
+    Q_OBJECT
+public:
+    explicit CViewPaintCtrl(CPntUtilView& view, QWidget* parent = nullptr);
+
+    bool Undo() override;
+    bool Redo() override;
+    void OnBeginTrack() override;
+    void OnTrackChanged() override;
+    void OnEndTrack() override;
+    void NotifyMagChanged() override;
+
+    // Every image command gives its result through this: one undo step, modified, the whole
+    // selection, new scroll bars and a redraw.
+    bool ReplaceImageWithUndo(const CDdb& bitmap, const std::vector<RGBQUAD>* palette = nullptr);
+
+    // "(%d, %d) -> (%d, %d) = (%d x %d)" of the selection.
+    QString SelectionReadout() const;
+    // "%d, %d" of the image point under a client point (with "  RGB ( %d, %d, %d )" while the
+    // sampler is active); empty outside the image.
+    QString PointerReadout(CPoint client) const;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    CPntUtilView& m_view;
+    bool m_selectionReadout = false;
+};
+
+class CPntUtilView : public QWidget, public CView {
     Q_OBJECT
 public:
     explicit CPntUtilView(QWidget* parent = nullptr);
+    ~CPntUtilView() override;
     QWidget* Widget() override { return this; }
     void OnInitialUpdate() override;
+    void OnActivateView(bool active) override;
+    CCmdTarget* CommandPrelude() override { return m_ctrl; }
     CPntUtilDoc* Document() const;
-    const QImage& Image() const { return m_image; }
+
+    CViewPaintCtrl& Control() const { return *m_ctrl; }
+    // The control's image as a device bitmap at its own depth (null without an image).
+    CDdb CurrentBitmap() const;
+    // The same as a picture.
+    QImage Image() const;
     bool FitToPage() const { return m_fitToPage; }
 
+    // Status panes 1 (pointer or selection), 2 (size and depth), 3 (zoom) of the main frame.
+    void SetPane(int pane, const QString& text) const;
+    void ShowSizeReadout() const;
+    void ShowZoomReadout() const;
+    // Fits the child frame around the zoomed image within the main frame's free client area;
+    // never while the frame is maximised.
+    void FitFrame() const;
+    // The new frame size for a frame of `frameSize` whose view's client is `clientSize`, an image
+    // of `image` at `zoom` percent, within `available` (from the frame's top-left corner).
+    static QSize FittedFrameSize(QSize frameSize, QSize clientSize, CSize image, int zoom,
+                                 QSize available);
+
+    // The size of the image before the last size-changing command, shared by all views.
+    static CSize& RememberedImageSize();
+    // Refits the frame when the image's size differs from the remembered one.
+    void RefitIfSizeChanged() const;
+
+    // Called with the view's control whenever the view becomes active (the main frame attaches
+    // it to its paint bar).
+    static void SetActivationHook(std::function<void(CPntCtrl*)> hook);
+
+    void Reload();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void RegisterCommands();
+    void Zoom(int percent);
+    void SpecifyZoom();
+    void CropToSelection();
+    void Nudge(int id);
     void OnPrint(bool preview);
 
-    QLabel* m_label;
-    QImage m_image;
+    CViewPaintCtrl* m_ctrl;
+    bool m_printPreview = false;
     bool m_fitToPage = true;
 };
 

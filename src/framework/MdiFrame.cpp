@@ -31,7 +31,9 @@ CMdiFrame::CMdiFrame(QWidget* parent)
     m_idleTimer->setInterval(kIdleMs);
     connect(m_idleTimer, &QTimer::timeout, this, &CMdiFrame::UpdateCommandUI);
     m_idleTimer->start();
-    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* child = qobject_cast<CChildFrame*>(window); child && child->View())
+            child->View()->OnActivateView(true);
         UpdateCommandUI();
     });
     const int lastRecent = ID_FILE_MRU_FILE1 + m_recent.Size() - 1;
