@@ -283,6 +283,8 @@ private:
     void DrawMoveFeedback(const CRect& rect);
     void DrawFloating(const CRect& rect);
     bool MakeLikeImage(CDIBSection& buffer, int width, int height) const;
+    // The floating buffer becomes a copy of the image's pixels under r.
+    void FillFloating(const CRect& r);
     void UpdateCursor(CPoint client);
     void RegisterCommands();
     void EscapeKey();
@@ -324,6 +326,7 @@ private:
     bool m_centred = false;
     bool m_floatingLive = false;
     bool m_floatingPasted = false;
+    bool m_floatingPending = false; // the whole image was captured; copied when a move starts
     CRect m_floatingRect;
     bool m_moveNotCopy = false;
     int m_airbrushTimerId = 1; // the id asked for; the running timer is m_airbrushTimer

@@ -53,7 +53,20 @@ void CPntCtrl::CaptureSelection(const CRect& rect) {
     m_floatingRect = r;
     m_floatingPasted = false;
     m_floatingLive = false;
+    m_floatingPending = false;
     if (m_readOnly) return;
+    if (r == ImageRect()) {
+        // A copy of the whole image is only needed if this selection is ever moved, which a
+        // drag cannot start; it is made when a move does start, instead of doubling the memory
+        // of every image on every mode change.
+        m_floating.Reset();
+        m_floatingPending = true;
+        return;
+    }
+    FillFloating(r);
+}
+
+void CPntCtrl::FillFloating(const CRect& r) {
     if (r.IsEmpty() || !MakeLikeImage(m_floating, r.Width(), r.Height())) {
         m_floating.Reset();
         return;
@@ -136,6 +149,10 @@ bool CPntCtrl::StartTrack(CPoint client, Qt::KeyboardModifiers mods) {
             m_trackUndidMove = Undo();
             m_selection = keep;
             tracker = MakeTracker();
+        }
+        if (m_floatingPending) {
+            FillFloating(m_floatingRect);
+            m_floatingPending = false;
         }
         if (!TakeShapeBackup()) {
             OnEndTrack();
@@ -279,6 +296,7 @@ bool CPntCtrl::Paste() {
     m_moveNotCopy = false;
     m_floatingRect = target;
     m_floatingPasted = true;
+    m_floatingPending = false;
     m_floatingLive = true;
     Refresh();
     return true;

@@ -31,14 +31,7 @@ inline std::uint32_t ValueAt(const std::uint8_t* row, int bpp, int x) {
     case 4: return (x & 1) ? row[x >> 1] & 15u : row[x >> 1] >> 4;
     case 8: return row[x];
     case 16: return (row[2 * x] | (row[2 * x + 1] << 8)) & 0x7FFFu;
-    case 24: {
-        const std::uint8_t* p = row + 3 * static_cast<std::size_t>(x);
-        return static_cast<std::uint32_t>(p[0]) | (p[1] << 8) | (p[2] << 16);
-    }
-    default: {
-        const std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
-        return static_cast<std::uint32_t>(p[0]) | (p[1] << 8) | (p[2] << 16);
-    }
+    default: return 0;
     }
 }
 
@@ -66,20 +59,18 @@ QImage RenderScaled(const CSurface& s, const std::vector<int>& xs, const std::ve
         }
         lastY = y;
         const std::uint8_t* row = s.TopRow(y);
-        if (direct && bpp == 24 && !keyed) {
+        if (direct) { // 24 and 32 bits: B, G, R(, X)
+            const std::size_t step = static_cast<std::size_t>(bpp / 8);
             for (int i = 0; i < n; ++i) {
-                const std::uint8_t* p = row + 3 * static_cast<std::size_t>(xs[static_cast<std::size_t>(i)]);
-                line[i] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (p[1] << 8) | p[0];
+                const std::uint8_t* p = row + step * static_cast<std::size_t>(xs[static_cast<std::size_t>(i)]);
+                const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (p[1] << 8) | (p[2] << 16);
+                line[i] = keyed && v == keyValue ? keyOut : 0xFF000000u | v;
             }
             continue;
         }
         for (int i = 0; i < n; ++i) {
             const std::uint32_t v = ValueAt(row, bpp, xs[static_cast<std::size_t>(i)]);
-            if (keyed && v == keyValue) {
-                line[i] = keyOut;
-            } else {
-                line[i] = direct ? (0xFF000000u | v) : table[v];
-            }
+            line[i] = keyed && v == keyValue ? keyOut : table[v];
         }
     }
     return out;

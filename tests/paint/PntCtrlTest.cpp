@@ -4,6 +4,7 @@
 
 #include "paint/PntCtrl.h"
 #include "paint/PntDimDlg.h"
+#include "paint/ScaledRender.h"
 
 #include "framework/Ids.h"
 #include "support/TestEnvironment.h"
@@ -541,6 +542,20 @@ TEST_F(PntCtrlTest, MovingAndCopyingTheSelection) {
     EXPECT_EQ(Pixels(), before);
 }
 
+TEST_F(PntCtrlTest, AWholeImageSelectionIsCopiedOnlyWhenMoved) {
+    ctrl.Image().FillRect({0, 0, 5, 5}, kRed);
+    ctrl.SetMode(kModeSelect);
+    EXPECT_FALSE(ctrl.FloatingBuffer().HasImage()) << "no copy of the whole image up front";
+    ctrl.SetSelectionRect({1, 0, 41, 30}); // nudged: no longer the whole image
+    Stroke(At(20, 10), At(30, 10));
+    EXPECT_EQ(ctrl.FloatingBuffer().Size(), (CSize{40, 30}));
+    // The captured picture lands at the moved selection's corner, 11.
+    EXPECT_EQ(ctrl.Image().GetPixel(11, 0), kRed);
+    EXPECT_EQ(ctrl.Image().GetPixel(15, 4), kRed);
+    EXPECT_EQ(ctrl.Image().GetPixel(10, 0), kWhite);
+    EXPECT_EQ(ctrl.Image().GetPixel(0, 0), kWhite);
+}
+
 TEST_F(PntCtrlTest, SelectionPartlyOutsideTheImageIsSafe) {
     ctrl.Image().FillRect({30, 20, 40, 30}, kRed);
     ctrl.SetMode(kModeSelect);
@@ -837,6 +852,35 @@ TEST_F(PntCtrlTest, EditImagePropertiesCropsOrResizes) {
     ASSERT_TRUE(empty.EditImageProperties());
     EXPECT_EQ(empty.Image().Size(), (CSize{32, 32}));
     EXPECT_EQ(empty.Image().BitsPerPixel(), 8);
+}
+
+TEST(ScaledRender, ShowsWhatGetPixelReadsAtEveryDepth) {
+    for (int depth : {1, 4, 8, 16, 24, 32}) {
+        SCOPED_TRACE(depth);
+        CDIBSection image;
+        ASSERT_TRUE(image.Create(13, 7, 1, depth));
+        unsigned seed = 7;
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                image.SetPixel(x, y, (seed >> 8) & 0xFFFFFFu);
+            }
+        }
+        image.SetPixel(4, 4, kWhite);
+        // Every other column twice, rows reversed: any mapping is served.
+        std::vector<int> xs, ys;
+        for (int x = 0; x < 13; ++x) xs.insert(xs.end(), {x, x});
+        for (int y = 6; y >= 0; --y) ys.push_back(y);
+        const QImage shown = RenderScaled(image.Surface(), xs, ys, kWhite, qRgb(1, 2, 3));
+        ASSERT_EQ(shown.size(), QSize(26, 7));
+        for (int j = 0; j < 7; ++j) {
+            for (int i = 0; i < 26; ++i) {
+                const COLORREF c = image.GetPixel(xs[static_cast<std::size_t>(i)], ys[static_cast<std::size_t>(j)]);
+                const QRgb expected = c == kWhite ? qRgb(1, 2, 3) : qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+                ASSERT_EQ(shown.pixel(i, j), expected) << i << "," << j;
+            }
+        }
+    }
 }
 
 TEST(PntCtrlFactory, CreatesByClassName) {
