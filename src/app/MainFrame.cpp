@@ -7,6 +7,7 @@
 #include "framework/Document.h"
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
+#include "paint/PntToolBar.h"
 #include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
@@ -80,6 +81,13 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
     OnCommand(ID_VIEW_COMMON_BAR, [this] { ToggleBar(m_commonBar); });
     OnUpdate(ID_VIEW_COMMON_BAR,
              [this](CCmdUI& ui) { ui.SetCheck(m_commonBar && m_commonBar->isVisibleTo(this)); });
+    OnCommand(ID_VIEW_PAINT_BAR, [this] { ToggleBar(m_paintBar); });
+    OnUpdate(ID_VIEW_PAINT_BAR, [this](CCmdUI& ui) {
+        // Every update pass (the idle timer, a command, an opening menu) evaluates this item,
+        // which the View menu and the End key carry: the paint bar's idle refresh rides on it.
+        if (m_paintBar) m_paintBar->RefreshFromControl();
+        ui.SetCheck(m_paintBar && m_paintBar->isVisibleTo(this));
+    });
     OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
     OnUpdate(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     OnCommand(ID_RESTORE_FRAME, [this] { BringToFront(); });
@@ -98,6 +106,8 @@ bool CMainFrame::Create() {
     LoadStringTable(StringTable());
     m_mainBar = CreateToolBar(MainToolBar(), ID_VIEW_TOOLBAR, kMainBarSection);
     m_commonBar = CreateToolBar(CommonOperationsBar(), ID_VIEW_COMMON_BAR, kCommonBarSection);
+    m_paintBar = new CPntToolBar(this); // no control until an image view becomes active
+    addToolBar(Qt::LeftToolBarArea, m_paintBar);
     CreateStatusBar(StatusPanes());
     statusBar()->showMessage(QStringLiteral("Ready"));
     LoadMenus(MainMenus());
@@ -169,6 +179,14 @@ CCustToolBar* CMainFrame::CreateToolBar(const ToolBarResource& resource, int con
     bar->LoadToolBar();
     bar->LoadState(QString::fromLatin1(section), true);
     return bar;
+}
+
+void CMainFrame::SetActivePaintCtrl(CPntCtrl* ctrl) {
+    if (m_paintBar) m_paintBar->Attach(ctrl);
+}
+
+CPntCtrl* CMainFrame::ActivePaintCtrl() const {
+    return m_paintBar ? m_paintBar->Attached() : nullptr;
 }
 
 void CMainFrame::ToggleBar(QWidget* bar) {

@@ -1,10 +1,12 @@
 #pragma once
 // CMainFrame: the program's main window. It creates the main toolbar and the common operations
 // bar (customisable toolbars keeping their layouts in the profile sections "Main Toolbar" and
-// "Common Operations Bar", their View commands' ids serving as control ids) and the status bar,
-// switches between the menus without and with a document, records where the program is
-// ("Tsl") and the name of its hand-off server ("Tslh"), receives paths from other processes and
-// files dropped on it, and carries the frame-level commands.
+// "Common Operations Bar", their View commands' ids serving as control ids), the paint tool bar
+// "Tools" (docked left, dockable on every side, driving the paint control of the active image
+// view, refreshed from it on every update pass) and the status bar, switches between the menus
+// without and with a document, records where the program is ("Tsl") and the name of its
+// hand-off server ("Tslh"), receives paths from other processes and files dropped on it, and
+// carries the frame-level commands.
 
 #include "framework/MdiFrame.h"
 #include "ui/CustToolBar.h"
@@ -18,6 +20,8 @@ class QLocalSocket;
 
 namespace tsl {
 
+class CPntCtrl;
+class CPntToolBar;
 class CTessalyApp;
 
 class CMainFrame : public CMdiFrame {
@@ -35,6 +39,10 @@ public:
     static constexpr const char* kCommonBarSection = "Common Operations Bar";
     CCustToolBar* MainBar() const { return m_mainBar; }
     CCustToolBar* CommonBar() const { return m_commonBar; }
+    CPntToolBar* PaintBar() const { return m_paintBar; }
+    // The paint control the paint bar drives (the active image view's); null detaches it.
+    void SetActivePaintCtrl(CPntCtrl* ctrl);
+    CPntCtrl* ActivePaintCtrl() const;
     // The name of the local server that receives paths; empty when not listening.
     QString HandOffServerName() const { return m_serverName; }
     // Handles one hand-off message: the bytes of a path, not necessarily terminated.
@@ -63,6 +71,7 @@ private:
     CTessalyApp* m_app;
     CCustToolBar* m_mainBar = nullptr;
     CCustToolBar* m_commonBar = nullptr;
+    CPntToolBar* m_paintBar = nullptr;
     QLocalServer* m_server = nullptr;
     QString m_serverName;
 };

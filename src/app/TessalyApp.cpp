@@ -46,6 +46,7 @@ CTessalyApp::CTessalyApp(Options options) : m_options(std::move(options)) {
 }
 
 CTessalyApp::~CTessalyApp() {
+    CPntUtilView::SetActivationHook({});
     if (m_frame) m_frame->close();
     m_frame.reset();
     m_template.reset();
@@ -63,6 +64,10 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     m_frame = std::make_unique<CMainFrame>(this);
     if (!m_frame->Create()) return false;
     m_template->SetMdiArea(m_frame->MdiArea());
+    // The active view's paint control drives the paint bar.
+    CPntUtilView::SetActivationHook([frame = m_frame.get()](CPntCtrl* ctrl) {
+        frame->SetActivePaintCtrl(ctrl);
+    });
     m_template->onDocumentOpened = [this](CDocument*) { m_frame->OnDocumentsChanged(); };
 
     LBase::LoadLibraries(kAllLibraries);

@@ -158,6 +158,8 @@ inline constexpr int IDR_MAINFRAME = 128;    // menu without a document, acceler
 inline constexpr int IDR_IMAGE_TYPE = 129;   // document template, menu with a document
 inline constexpr int IDR_COMMON_BAR = 148;   // common operations bar
 inline constexpr int IDB_PAINT_BAR = 28133;  // paint tool bar bitmap
+inline constexpr int IDB_PAINT_LINE_WIDTHS = 28131;  // line-width chooser pictures
+inline constexpr int IDB_PAINT_ERASER_WIDTHS = 28132; // eraser-width chooser pictures
 inline constexpr int IDD_ABOUTBOX = 100;
 inline constexpr int IDD_TIP = 104;
 inline constexpr int IDD_BROWSER = 133;
@@ -172,6 +174,38 @@ inline constexpr int IDC_DIM_HEIGHT_LABEL = 28009;
 inline constexpr int IDC_DIM_HEIGHT = 28010;
 inline constexpr int IDC_DIM_CROP = 28011;
 inline constexpr int IDC_DIM_COLORS = 28012;
+
+// The paint tool bar's buttons and chooser places.
+inline constexpr int ID_PAINT_CUT = 52768;
+inline constexpr int ID_PAINT_COPY = 52769;
+inline constexpr int ID_PAINT_PASTE = 52770;
+inline constexpr int ID_PAINT_CLEAR = 52771;
+inline constexpr int ID_PAINT_UNDO = 52772;
+inline constexpr int ID_PAINT_REDO = 52773;
+inline constexpr int ID_PAINT_MAGNIFY = 52774;
+inline constexpr int ID_PAINT_SIZE_TO_FIT = 52775;
+inline constexpr int ID_PAINT_RESIZE = 52776;
+inline constexpr int ID_PAINT_SELECT = 52777;
+inline constexpr int ID_PAINT_SAMPLER = 52778;
+inline constexpr int ID_PAINT_FILL = 52779;
+inline constexpr int ID_PAINT_TEXT = 52780;
+inline constexpr int ID_PAINT_AIRBRUSH = 52781;
+inline constexpr int ID_PAINT_REPLACE_COLOUR = 52782;
+inline constexpr int ID_PAINT_ERASER = 52783;
+inline constexpr int ID_PAINT_PEN = 52784;
+inline constexpr int ID_PAINT_LINE = 52785;
+inline constexpr int ID_PAINT_ERASER_WIDTH = 52786;
+inline constexpr int ID_PAINT_LINE_WIDTH = 52787;
+inline constexpr int ID_PAINT_RESERVED1 = 52788;
+inline constexpr int ID_PAINT_RECTANGLE = 52789;
+inline constexpr int ID_PAINT_ROUND_RECT = 52790;
+inline constexpr int ID_PAINT_ELLIPSE = 52791;
+inline constexpr int ID_PAINT_FILLED_RECTANGLE = 52792;
+inline constexpr int ID_PAINT_FILLED_ROUND_RECT = 52793;
+inline constexpr int ID_PAINT_FILLED_ELLIPSE = 52794;
+inline constexpr int ID_PAINT_FORE_COLOUR = 52795;
+inline constexpr int ID_PAINT_BACK_COLOUR = 52796;
+inline constexpr int ID_PAINT_RESERVED2 = 52797;
 
 // Timers.
 inline constexpr int TIMER_FIRST_RUN = 277;

@@ -13,6 +13,7 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -57,6 +58,19 @@ TEST_F(ImageView, HandOverGivesTheControlTheImage) {
     EXPECT_EQ(Pane(2), QStringLiteral("40 x 30 x %1").arg(doc->BitsPerPixel()));
     EXPECT_EQ(Ctrl().Id(), 1);
     EXPECT_EQ(Ctrl().geometry(), view->rect());
+}
+
+TEST_F(ImageView, TheActiveViewsControlDrivesThePaintBar) {
+    EXPECT_EQ(Frame().ActivePaintCtrl(), &Ctrl());
+    auto* second = static_cast<CPntUtilDoc*>(app->OpenDocumentFile(MakeImage(QStringLiteral("b.png"))));
+    ASSERT_NE(second, nullptr);
+    Settle();
+    auto* other = dynamic_cast<CPntUtilView*>(second->Views().front());
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Frame().ActivePaintCtrl(), &other->Control());
+    Frame().MdiArea()->setActiveSubWindow(CChildFrame::Of(view));
+    Settle();
+    EXPECT_EQ(Frame().ActivePaintCtrl(), &Ctrl());
 }
 
 TEST_F(ImageView, ZoomCommandsAndReadout) {

@@ -3,6 +3,8 @@
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
 #include "framework/Ids.h"
+#include "paint/PntCtrl.h"
+#include "paint/PntToolBar.h"
 
 #include <QAction>
 #include <QDialog>
@@ -45,14 +47,14 @@ TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
     Frame().ExecuteCommand(ID_FILE_NEW);
     for (int id : {ID_IMAGE_PROCESSOR, ID_SLIDE_SHOW, ID_QUICK_SLIDE_SHOW, ID_CAPTURE_SETUP,
                    ID_CAPTURE_START, ID_BROWSE, ID_IMAGE_FLIP, ID_EFFECT_EMBOSS,
-                   ID_TWAIN_ACQUIRE_MULTI,
-                   ID_VIEW_PAINT_BAR}) {
+                   ID_TWAIN_ACQUIRE_MULTI}) {
         EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
         EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
         EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;
     }
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_APP_ABOUT, ID_HELP_MANUAL, ID_HELP_TIP_OF_THE_DAY,
-                   ID_APP_EXIT, ID_FILE_CLOSE, ID_WINDOW_CASCADE, ID_VIEW_TOOLBAR, ID_ZOOM_100})
+                   ID_APP_EXIT, ID_FILE_CLOSE, ID_WINDOW_CASCADE, ID_VIEW_TOOLBAR, ID_ZOOM_100,
+                   ID_VIEW_PAINT_BAR})
         EXPECT_TRUE(Frame().CommandState(id).IsEnabled()) << id;
     Frame().UpdateCommandUI();
     for (QAction* action : Frame().ActionsFor(ID_IMAGE_FLIP)) EXPECT_FALSE(action->isEnabled());
@@ -77,6 +79,45 @@ TEST_F(MainFrame, BarsAreCreatedAndTheirViewItemsToggleThemWithCheckMarks) {
         Frame().ExecuteCommand(row.id);
         EXPECT_TRUE(row.bar->isVisible()) << row.id;
     }
+}
+
+TEST_F(MainFrame, PaintBarIsDockedLeftTogglesWithEndAndDrivesTheActivePaintControl) {
+    CPntToolBar* bar = Frame().PaintBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->windowTitle(), QStringLiteral("Tools"));
+    EXPECT_EQ(Frame().toolBarArea(bar), Qt::LeftToolBarArea);
+    EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
+    EXPECT_EQ(Frame().ActivePaintCtrl(), nullptr);
+    EXPECT_FALSE(bar->ButtonAction(ID_PAINT_COPY)->isEnabled());
+
+    // The View item and the End key show and hide it, with the check mark.
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(Frame().CommandState(ID_VIEW_PAINT_BAR).IsChecked());
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_VIEW_PAINT_BAR));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(Frame().CommandState(ID_VIEW_PAINT_BAR).IsChecked());
+    for (QAction* a : Frame().ActionsFor(ID_VIEW_PAINT_BAR)) EXPECT_FALSE(a->isChecked());
+    Frame().activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &Frame(); }));
+    QTest::keyClick(Frame().windowHandle(), Qt::Key_End);
+    EXPECT_TRUE(bar->isVisible());
+    for (QAction* a : Frame().ActionsFor(ID_VIEW_PAINT_BAR)) EXPECT_TRUE(a->isChecked());
+
+    // An attached control: the bar's buttons act on it, and the update pass refreshes the bar.
+    CPntCtrl ctrl;
+    ASSERT_TRUE(ctrl.CreateBlank(20, 10, 1, 24));
+    Frame().SetActivePaintCtrl(&ctrl);
+    EXPECT_EQ(Frame().ActivePaintCtrl(), &ctrl);
+    bar->ButtonAction(ID_PAINT_PEN)->trigger();
+    EXPECT_EQ(ctrl.GetMode(), kModePen);
+    ctrl.SetLineWidth(3);
+    ctrl.SetReadOnly(true);
+    Frame().UpdateCommandUI();
+    EXPECT_EQ(bar->LineWidthChooser()->CurrentIndex(), 2);
+    EXPECT_FALSE(bar->LineWidthChooser()->isEnabled());
+    EXPECT_FALSE(bar->ButtonAction(ID_PAINT_PEN)->isEnabled());
+    Frame().SetActivePaintCtrl(nullptr);
+    EXPECT_FALSE(bar->ButtonAction(ID_PAINT_COPY)->isEnabled());
 }
 
 TEST_F(MainFrame, HandOffMessagesOpenExistingFilesAndSurviveAnyBytes) {

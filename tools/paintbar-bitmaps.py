@@ -1,0 +1,542 @@
+#!/usr/bin/env python3
+"""Draws the paint tool bar's bitmaps as 24-bit BMP files into res/bitmap/:
+
+  PNTBAR.bmp      the 29 button images, 16 x 15 each, side by side (light grey is clear;
+                  the two colour-chooser pictures, 27 and 28, stand on red, their mask colour)
+  PNTLINEW.bmp    the line widths 1..5, cells 32 x 16, light grey clear
+  PNTERASEW.bmp   the eraser widths 4, 6, 8, 10, cells 16 x 16, light grey clear
+
+Run from anywhere: python3 tools/paintbar-bitmaps.py. Needs only the standard library.
+"""
+
+import os
+import struct
+
+GREY = (192, 192, 192)
+COLOURS = {
+    '.': GREY,
+    'X': (255, 0, 0),      # mask of the colour-chooser pictures
+    'k': (0, 0, 0),
+    'w': (255, 255, 255),
+    'g': (128, 128, 128),
+    'd': (64, 64, 64),
+    'b': (0, 0, 255),
+    'n': (0, 0, 128),
+    'c': (0, 160, 224),
+    'y': (255, 255, 0),
+    'o': (128, 96, 0),
+    'G': (0, 128, 0),
+    'r': (224, 0, 0),
+    'R': (128, 0, 0),
+    'p': (255, 160, 192),
+}
+
+# One picture per button position, 15 rows of 16 characters.
+ICONS = [
+    # 0 Cut
+    ["................",
+     "....k.....k.....",
+     "....k.....k.....",
+     "....k.....k.....",
+     ".....k...k......",
+     ".....k...k......",
+     "......k.k.......",
+     ".......k........",
+     "......k.k.......",
+     "....bbb.bbb.....",
+     "...b..b.b..b....",
+     "...b..b.b..b....",
+     "...b..b.b..b....",
+     "....bb...bb.....",
+     "................"],
+    # 1 Copy
+    ["................",
+     "kkkkkkk.........",
+     "kwwwwwk.........",
+     "kwkkkwk.........",
+     "kwwwwwk.........",
+     "kwkkkkkkkkkk....",
+     "kwwwwkwwwwwwk...",
+     "kwkkkkwkkkkwk...",
+     "kwwwwkwwwwwwk...",
+     "kkkkkkwkkkkwk...",
+     ".....kwwwwwwk...",
+     ".....kwkkkkwk...",
+     ".....kwwwwwwk...",
+     ".....kkkkkkkk...",
+     "................"],
+    # 2 Paste
+    ["................",
+     ".....kkkk.......",
+     ".kkkkyyyykkkk...",
+     ".kooky..ykook...",
+     ".koookkkkoook...",
+     ".kooookkkkkkkk..",
+     ".koooookwwwwwwk.",
+     ".koooookwkkkkwk.",
+     ".koooookwwwwwwk.",
+     ".koooookwkkkkwk.",
+     ".koooookwwwwwwk.",
+     ".koooookwkkkwwk.",
+     ".kkkkkkkwwwwwwk.",
+     ".......kkkkkkkk.",
+     "................"],
+    # 3 Clear
+    ["................",
+     ".k.k.k.k.k.k.k..",
+     "................",
+     ".k..........k...",
+     "....rr....rr....",
+     ".k...rr..rr.k...",
+     "......rrrr......",
+     ".k.....rr...k...",
+     "......rrrr......",
+     ".k...rr..rr.k...",
+     "....rr....rr....",
+     ".k..........k...",
+     "................",
+     ".k.k.k.k.k.k.k..",
+     "................"],
+    # 4 Undo
+    ["................",
+     "................",
+     "....n...........",
+     "...nn...........",
+     "..nnnnnnnnn.....",
+     ".nnnnnnnnnnnn...",
+     "..nnnnnnnnnnnn..",
+     "...nn.......nnn.",
+     "....n........nn.",
+     ".............nn.",
+     "............nnn.",
+     "..........nnnn..",
+     "..........nnn...",
+     "................",
+     "................"],
+    # 5 Redo
+    ["................",
+     "................",
+     "...........n....",
+     "...........nn...",
+     ".....nnnnnnnnn..",
+     "...nnnnnnnnnnnn.",
+     "..nnnnnnnnnnnn..",
+     ".nnn.......nn...",
+     ".nn........n....",
+     ".nn.............",
+     ".nnn............",
+     "..nnnn..........",
+     "...nnn..........",
+     "................",
+     "................"],
+    # 6 Magnify
+    ["................",
+     "....kkkk........",
+     "..kkwwwwkk......",
+     "..kwwwwwwk......",
+     ".kwwwwwwwwk.....",
+     ".kwwwwwwwwk.....",
+     ".kwwwwwwwwk.....",
+     ".kwwwwwwwwk.....",
+     "..kwwwwwwk......",
+     "..kkwwwwkkk.....",
+     "....kkkk.kkk....",
+     "..........kkk...",
+     "...........kkk..",
+     "............kk..",
+     "................"],
+    # 7 Size to fit window
+    ["................",
+     "kkkkkkkkkkkkkkkk",
+     "kbbbbbbbbbbbbbbk",
+     "kwwwwwwwwwwwwwwk",
+     "kwnnn......nnnwk",
+     "kwnn........nnwk",
+     "kwn.n......n.nwk",
+     "kw...n....n...wk",
+     "kw...n....n...wk",
+     "kwn.n......n.nwk",
+     "kwnn........nnwk",
+     "kwnnn......nnnwk",
+     "kwwwwwwwwwwwwwwk",
+     "kkkkkkkkkkkkkkkk",
+     "................"],
+    # 8 Resize
+    ["................",
+     "kkkkkkkkkk......",
+     "kwwwwwwwwk......",
+     "kwkkkkwwwk......",
+     "kwkwwkwwwk......",
+     "kwkkkkwwwk......",
+     "kwwwwwnwwk......",
+     "kwwwwwwnwk......",
+     "kwwwwwwwnk......",
+     "kkkkkkkkknn.....",
+     "..........nn.n..",
+     "...........nnn..",
+     "..........nnnn..",
+     "................",
+     "................"],
+    # 9 Select Area
+    ["................",
+     "................",
+     ".kk.kk.kk.kk.kk.",
+     ".k............k.",
+     "................",
+     ".k............k.",
+     ".k............k.",
+     "................",
+     ".k............k.",
+     ".k............k.",
+     "................",
+     ".k............k.",
+     ".kk.kk.kk.kk.kk.",
+     "................",
+     "................"],
+    # 10 Select Color (colour sampler)
+    ["................",
+     "...........kkk..",
+     "..........kkkkk.",
+     "..........kkkkk.",
+     ".........kkkkkk.",
+     "........kwkkk...",
+     ".......kwwwk....",
+     "......kwwwk.k...",
+     ".....kwwwk......",
+     "....kwwwk.......",
+     "...kbbbk........",
+     "..kbbbk.........",
+     "..kbbk..........",
+     ".k.kk...........",
+     "................"],
+    # 11 Flood Fill
+    ["................",
+     ".....k..........",
+     "....k.k.........",
+     "....k.kk........",
+     "....kkwwk.......",
+     "...kwk.wwk......",
+     "..kwwwkwwwkb....",
+     ".kwwwwwkwwkbb...",
+     "kwwwwwwwwkkbbb..",
+     ".kwwwwwwk..bbb..",
+     "..kwwwwk...bbb..",
+     "...kwwk....bbb..",
+     "....kk......b...",
+     "............b...",
+     "................"],
+    # 12 Add Text
+    ["................",
+     "......kk........",
+     "......kk........",
+     ".....kkkk.......",
+     ".....k.kk.......",
+     "....kk..kk......",
+     "....k...kk......",
+     "...kkkkkkkk.....",
+     "...k.....kk.....",
+     "..kk......kk....",
+     "..k.......kk....",
+     ".kkk.....kkkk...",
+     "................",
+     "................",
+     "................"],
+    # 13 Air brush
+    ["................",
+     "..........b.b.b.",
+     ".....kk.....b.b.",
+     "....kggkkk.b.b..",
+     "....kggk...b..b.",
+     "...kkkkkk...b...",
+     "...kwwwwk..b..b.",
+     "...kwggwk.......",
+     "...kwggwk.......",
+     "...kwggwk.......",
+     "...kwggwk.......",
+     "...kwggwk.......",
+     "...kwwwwk.......",
+     "...kkkkkk.......",
+     "................"],
+    # 14 Color replacer
+    ["................",
+     "kkkkkkk.........",
+     "kbbbbbk.........",
+     "kbbbbbk..n......",
+     "kbbbbbk..nn.....",
+     "kbbbbbknnnnn....",
+     "kbbbbbk..nn.....",
+     "kkkkkkk..n......",
+     ".........kkkkkkk",
+     ".........kyyyyyk",
+     ".........kyyyyyk",
+     ".........kyyyyyk",
+     ".........kyyyyyk",
+     ".........kyyyyyk",
+     ".........kkkkkkk"],
+    # 15 Freehand Erase
+    ["................",
+     "................",
+     "........kkkkkkk.",
+     ".......kpppppkk.",
+     "......kpppppkpk.",
+     ".....kpppppkppk.",
+     "....kkkkkkkpppk.",
+     "...kwwwwwkpppk..",
+     "..kwwwwwkpppk...",
+     ".kwwwwwkpppk....",
+     ".kwwwwwkppk.....",
+     ".kwwwwwkpk......",
+     ".kkkkkkkk.......",
+     "................",
+     "................"],
+    # 16 Freehand Draw
+    ["................",
+     "...........kk...",
+     "..........kggk..",
+     ".........kyyggk.",
+     "........kyyyykk.",
+     ".......kyyyyyk..",
+     "......kyyyyyk...",
+     ".....kyyyyyk....",
+     "....kyyyyyk.....",
+     "...kwyyyyk......",
+     "...kwwyyk.......",
+     "..kwwwwk........",
+     "..kkwwk.........",
+     "..kkkk..........",
+     "................"],
+    # 17 Line
+    ["................",
+     "..............k.",
+     ".............kk.",
+     "............kk..",
+     "...........kk...",
+     "..........kk....",
+     ".........kk.....",
+     "........kk......",
+     ".......kk.......",
+     "......kk........",
+     ".....kk.........",
+     "....kk..........",
+     "...kk...........",
+     "..kk............",
+     "................"],
+    # 18 Eraser width
+    ["................",
+     "................",
+     "..kkkk..........",
+     "..kwwk..........",
+     "..kwwk..kkkkkk..",
+     "..kkkk..kwwwwk..",
+     "........kwwwwk..",
+     "........kwwwwk..",
+     "........kwwwwk..",
+     "........kkkkkk..",
+     "................",
+     "................",
+     "................",
+     "................",
+     "................"],
+    # 19 Pen Width
+    ["................",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk.",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk.",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk.",
+     ".kkkkkkkkkkkkkk."],
+    # 20 Separator1: no picture
+    ["................"] * 15,
+    # 21 Rectangle
+    ["................",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".kkkkkkkkkkkkkk.",
+     "................",
+     "................"],
+    # 22 Rounded Rectangle
+    ["................",
+     "................",
+     "...kkkkkkkkkk...",
+     "..k..........k..",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     "..k..........k..",
+     "...kkkkkkkkkk...",
+     "................",
+     "................"],
+    # 23 Ellipse
+    ["................",
+     "................",
+     ".....kkkkkk.....",
+     "...kk......kk...",
+     "..k..........k..",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     ".k............k.",
+     "..k..........k..",
+     "...kk......kk...",
+     ".....kkkkkk.....",
+     "................",
+     "................"],
+    # 24 Filled Rectangle
+    ["................",
+     "................",
+     ".kkkkkkkkkkkkkk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kkkkkkkkkkkkkk.",
+     "................",
+     "................"],
+    # 25 Filled Rounded Rectangle
+    ["................",
+     "................",
+     "...kkkkkkkkkk...",
+     "..kggggggggggk..",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     "..kggggggggggk..",
+     "...kkkkkkkkkk...",
+     "................",
+     "................"],
+    # 26 Filled Ellipse
+    ["................",
+     "................",
+     ".....kkkkkk.....",
+     "...kkggggggkk...",
+     "..kggggggggggk..",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     ".kggggggggggggk.",
+     "..kggggggggggk..",
+     "...kkggggggkk...",
+     ".....kkkkkk.....",
+     "................",
+     "................"],
+    # 27 Foreground Color: the front square of a pair, on the red mask
+    ["XXXXXXXXXXXXXXXX",
+     "XkkkkkkkkXXXXXXX",
+     "XkwwwwwwkXXXXXXX",
+     "XkwwwwwwkXXXXXXX",
+     "XkwwwwwwkkkkkkXX",
+     "XkwwwwwwkgggdkXX",
+     "XkwwwwwwkgggdkXX",
+     "XkwwwwwwkgggdkXX",
+     "XkkkkkkkkgggdkXX",
+     "XXXXdggggggggkXX",
+     "XXXXdggggggggkXX",
+     "XXXXddddddddkkXX",
+     "XXXXkkkkkkkkkkXX",
+     "XXXXXXXXXXXXXXXX",
+     "XXXXXXXXXXXXXXXX"],
+    # 28 Background Color: the back square of a pair, on the red mask
+    ["XXXXXXXXXXXXXXXX",
+     "XddddddddXXXXXXX",
+     "XdgggggggXXXXXXX",
+     "XdgggggggXXXXXXX",
+     "XdggkkkkkkkkkkXX",
+     "XdggkwwwwwwwwkXX",
+     "XdggkwwwwwwwwkXX",
+     "XdggkwwwwwwwwkXX",
+     "XdggkwwwwwwwwkXX",
+     "XXXXkwwwwwwwwkXX",
+     "XXXXkwwwwwwwwkXX",
+     "XXXXkwwwwwwwwkXX",
+     "XXXXkkkkkkkkkkXX",
+     "XXXXXXXXXXXXXXXX",
+     "XXXXXXXXXXXXXXXX"],
+]
+
+
+def write_bmp(path, width, height, pixel):
+    """A bottom-up 24-bit BMP with a 40-byte header; pixel(x, y) gives (r, g, b)."""
+    stride = (width * 3 + 3) & ~3
+    rows = bytearray()
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        row += bytes(stride - len(row))
+        rows += row
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    with open(path, 'wb') as f:
+        f.write(b'BM' + struct.pack('<IHHI', 14 + len(header) + len(rows), 0, 0, 14 + len(header)))
+        f.write(header)
+        f.write(rows)
+
+
+def button_strip():
+    assert len(ICONS) == 29
+    for i, icon in enumerate(ICONS):
+        assert len(icon) == 15 and all(len(row) == 16 for row in icon), i
+    return lambda x, y: COLOURS[ICONS[x // 16][y][x % 16]]
+
+
+def line_widths(x, y):
+    # Width w = cell + 1: a black line across the cell, centred on row 8.
+    w = x // 32 + 1
+    top = 8 - w // 2
+    return (0, 0, 0) if 3 <= x % 32 <= 28 and top <= y < top + w else GREY
+
+
+ERASER_WIDTHS = [4, 6, 8, 10]
+
+
+def eraser_widths(x, y):
+    # The eraser's square footprint: black outline, white inside, centred in the cell.
+    w = ERASER_WIDTHS[x // 16]
+    lo = 8 - w // 2
+    cx, hi = x % 16, lo + w - 1
+    if not (lo <= cx <= hi and lo <= y <= hi):
+        return GREY
+    return (0, 0, 0) if cx in (lo, hi) or y in (lo, hi) else (255, 255, 255)
+
+
+def main():
+    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'res', 'bitmap')
+    write_bmp(os.path.join(out, 'PNTBAR.bmp'), 16 * 29, 15, button_strip())
+    write_bmp(os.path.join(out, 'PNTLINEW.bmp'), 32 * 5, 16, line_widths)
+    write_bmp(os.path.join(out, 'PNTERASEW.bmp'), 16 * 4, 16, eraser_widths)
+
+
+if __name__ == '__main__':
+    main()
