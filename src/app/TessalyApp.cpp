@@ -125,6 +125,9 @@ void CTessalyApp::FirstRunCheck() {
         OpenDocumentFile(m_options.programFolder + QStringLiteral("WelcomeTsl.gif"));
     }
     for (int pane = 1; pane <= 3; ++pane) m_frame->SetPaneText(pane, QString());
+    // Files opened from the command line came first: the active one shows its readouts again.
+    if (CChildFrame* child = m_frame->ActiveChild(); child && child->View())
+        child->View()->OnActivateView(true);
 }
 
 void CTessalyApp::OnFileNew() {

@@ -233,7 +233,10 @@ void CPntUtilView::OnInitialUpdate() {
 }
 
 void CPntUtilView::OnActivateView(bool active) {
-    if (active && ActivationHook()) ActivationHook()(m_ctrl);
+    if (!active) return;
+    if (ActivationHook()) ActivationHook()(m_ctrl);
+    ShowSizeReadout();
+    ShowZoomReadout();
 }
 
 // ---- commands
