@@ -1,6 +1,7 @@
 #include "codecs/CBmp.h"
 
 #include "codecs/Bmp.h"
+#include "codecs/Jpeg.h"
 
 #include <QPainter>
 
@@ -44,6 +45,24 @@ CDdb DdbFromImage(const QImage& source) {
 
 int CBmp::Load(const std::string& path) {
     Free();
+    const std::string ext = UpperExtension(path);
+    if (ext == "JPG" || ext == "JPEG") {
+        // Decoded straight into the picture: no device bitmap in between.
+        QImage image;
+        const bool ok = ReadJpegRows(
+            path,
+            [&image](int width, int height) {
+                image = QImage(width, height, QImage::Format_RGB32);
+                return !image.isNull();
+            },
+            [&image](int y, const std::uint8_t* rgb) {
+                auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x, rgb += 3) out[x] = qRgb(rgb[0], rgb[1], rgb[2]);
+            });
+        if (!ok) return 0;
+        m_bitmap = std::move(image);
+        return 1;
+    }
     DecodedImage decoded;
     if (!ReadImageFile(path, decoded)) return 0;
     SetImage(decoded.bitmap, decoded.palette);

@@ -110,6 +110,19 @@ bool ReadPackedImage(const std::string& path, PackedImage& out, std::string* rea
 
 bool ReadImageFile(const std::string& path, DecodedImage& out, std::string* reason) {
     out = DecodedImage{};
+    const std::string ext = UpperExtension(path);
+    if (ext == "JPG" || ext == "JPEG") {
+        // Decoded straight into the device bitmap: large photographs skip two full copies.
+        try {
+            out.bitmap = ReadJpegDdb(path);
+        } catch (const std::bad_alloc&) {
+            out = DecodedImage{};
+            Say(reason, "out of memory");
+            return false;
+        }
+        if (out.bitmap.IsNull()) Say(reason, "the file could not be read");
+        return !out.bitmap.IsNull();
+    }
     PackedImage packed;
     if (!ReadPackedImage(path, packed, reason)) return false;
     // Bitmap resources of the 16-colour form carry no palette of their own.

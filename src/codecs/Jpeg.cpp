@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include <jpeglib.h>
 
@@ -47,11 +48,64 @@ void CmykToRgb(const std::uint8_t* in, std::uint8_t* out, int width, bool invert
     }
 }
 
+// Where decoded rows go: the size first (false when it cannot be held), then each row from the
+// top as red, green, blue.
+class RowTarget {
+public:
+    virtual bool Start(int width, int height) = 0;
+    virtual void Row(int y, const std::uint8_t* rgb) = 0;
+
+protected:
+    ~RowTarget() = default;
+};
+
+// Rows from the top, red-green-blue.
+class RgbTarget final : public RowTarget {
+public:
+    bool Start(int w, int h) override {
+        try {
+            pixels.resize(static_cast<std::size_t>(w) * h * 3);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        width = w;
+        height = h;
+        return true;
+    }
+    void Row(int y, const std::uint8_t* rgb) override {
+        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width * 3, rgb,
+                    static_cast<std::size_t>(width) * 3);
+    }
+    std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+};
+
+// Rows handed to the caller's functions.
+class CallbackTarget final : public RowTarget {
+public:
+    CallbackTarget(const std::function<bool(int, int)>& start,
+                   const std::function<void(int, const std::uint8_t*)>& row)
+        : m_start(start), m_row(row) {}
+    bool Start(int width, int height) override {
+        try {
+            return m_start(width, height);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    void Row(int y, const std::uint8_t* rgb) override { m_row(y, rgb); }
+
+private:
+    const std::function<bool(int, int)>& m_start;
+    const std::function<void(int, const std::uint8_t*)>& m_row;
+};
+
 // The decoding steps that may jump: kept free of objects with destructors. Returns false after
-// a fatal library error.
+// a fatal library error; `noMemory` is set when the picture is too large to hold.
 bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std::uint8_t> bytes,
-            std::vector<std::uint8_t>& pixels, std::vector<std::uint8_t>& row, int& width,
-            int& height, bool& tooLarge) {
+            RowTarget& target, std::vector<std::uint8_t>& row, std::vector<std::uint8_t>& rgb,
+            bool& noMemory) {
     if (setjmp(err.jump)) return false;
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
@@ -59,7 +113,7 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     const std::uint64_t pixelsWanted =
         static_cast<std::uint64_t>(info.image_width) * info.image_height;
     if (pixelsWanted == 0 || pixelsWanted > kPixelLimit || info.image_width > kSideLimit) {
-        tooLarge = true;
+        noMemory = true;
         return true;
     }
     // A complete JPEG codes every 8 x 8 block of its first scan with at least one bit. A file
@@ -74,31 +128,64 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     else if (info.num_components != 1)
         info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
-    width = static_cast<int>(info.output_width);
-    height = static_cast<int>(info.output_height);
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
     const int components = info.output_components;
     if (components != 1 && components != 3 && components != 4) return false;
     try {
-        pixels.resize(static_cast<std::size_t>(width) * height * 3);
         row.resize(static_cast<std::size_t>(width) * components);
+        rgb.resize(static_cast<std::size_t>(width) * 3);
     } catch (const std::bad_alloc&) {
-        pixels.clear();
+        noMemory = true;
+        return true;
+    }
+    if (!target.Start(width, height)) {
+        noMemory = true;
         return true;
     }
     const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
-        std::uint8_t* out = pixels.data() + static_cast<std::size_t>(info.output_scanline) * width * 3;
-        JSAMPROW rows[1] = {row.data()};
+        const int y = static_cast<int>(info.output_scanline);
+        JSAMPROW rows[1] = {components == 3 ? rgb.data() : row.data()};
         if (jpeg_read_scanlines(&info, rows, 1) != 1) return false;
-        if (components == 3)
-            std::memcpy(out, row.data(), static_cast<std::size_t>(width) * 3);
-        else if (components == 1)
-            for (int x = 0; x < width; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = row[x];
-        else
-            CmykToRgb(row.data(), out, width, inverted);
+        if (components == 1)
+            for (int x = 0; x < width; ++x) rgb[3 * x] = rgb[3 * x + 1] = rgb[3 * x + 2] = row[x];
+        else if (components == 4)
+            CmykToRgb(row.data(), rgb.data(), width, inverted);
+        target.Row(y, rgb.data());
     }
     jpeg_finish_decompress(&info);
     return true;
+}
+
+// Decodes into the target, reporting failures as the codec reports them; false on failure.
+bool DecodeInto(std::span<const std::uint8_t> bytes, RowTarget& target) {
+    jpeg_decompress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+    jpeg_create_decompress(&info);
+    std::vector<std::uint8_t> row, rgb;
+    bool noMemory = false;
+    const bool ok = Decode(info, err, bytes, target, row, rgb, noMemory);
+    jpeg_destroy_decompress(&info);
+    if (!ok) {
+        Fatal();
+        return false;
+    }
+    if (noMemory) {
+        Report().Report(kJpegNoMemory, "JPEG");
+        return false;
+    }
+    return true;
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    if (ReadWholeFile(path, bytes)) return true;
+    Report().Report("JPEG :\nCan't open " + path + "\n", "JPEG");
+    return false;
 }
 
 bool Encode(jpeg_compress_struct& info, ErrorManager& err, const std::uint8_t* pixels, int width,
@@ -126,36 +213,47 @@ bool Encode(jpeg_compress_struct& info, ErrorManager& err, const std::uint8_t* p
 std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, int& width,
                                          int& height) {
     width = height = 0;
-    jpeg_decompress_struct info{};
-    ErrorManager err{};
-    info.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = Silent;
-    err.pub.output_message = SilentOutput;
-    jpeg_create_decompress(&info);
-    std::vector<std::uint8_t> pixels, row;
-    bool tooLarge = false;
-    const bool ok = Decode(info, err, bytes, pixels, row, width, height, tooLarge);
-    jpeg_destroy_decompress(&info);
-    if (!ok) {
-        Fatal();
-        pixels.clear();
-    } else if (tooLarge || pixels.empty()) {
-        Report().Report(kJpegNoMemory, "JPEG");
-        pixels.clear();
-    }
-    if (pixels.empty()) width = height = 0;
-    return pixels;
+    RgbTarget target;
+    if (!DecodeInto(bytes, target)) return {};
+    width = target.width;
+    height = target.height;
+    return std::move(target.pixels);
 }
 
 std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height) {
     width = height = 0;
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        Report().Report("JPEG :\nCan't open " + path + "\n", "JPEG");
-        return {};
-    }
+    if (!ReadFileBytes(path, bytes)) return {};
     return ReadJpegMemory(bytes, width, height);
+}
+
+bool ReadJpegRows(const std::string& path, const std::function<bool(int, int)>& start,
+                  const std::function<void(int, const std::uint8_t*)>& row) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(path, bytes)) return false;
+    CallbackTarget target(start, row);
+    return DecodeInto(bytes, target);
+}
+
+CDdb ReadJpegDdb(const std::string& path) {
+    CDdb bitmap;
+    const bool ok = ReadJpegRows(
+        path,
+        [&bitmap](int width, int height) {
+            bitmap = CDdb::Create(width, height, 32);
+            return !bitmap.IsNull();
+        },
+        [&bitmap](int y, const std::uint8_t* rgb) {
+            // Bottom-up rows of blue, green, red and a zero byte.
+            std::uint8_t* out = bitmap.Row(bitmap.Height() - 1 - y);
+            for (int x = 0; x < bitmap.Width(); ++x, out += 4, rgb += 3) {
+                out[0] = rgb[2];
+                out[1] = rgb[1];
+                out[2] = rgb[0];
+                out[3] = 0;
+            }
+        });
+    return ok ? std::move(bitmap) : CDdb{};
 }
 
 namespace {

@@ -4,9 +4,11 @@
 // (12 bits) are refused. Failures are shown through tsl::Report() in the adapter's own words.
 // The writer stores RGB or grey files and replaces the target through a temporary file.
 
+#include "core/Ddb.h"
 #include "core/PackedDib.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +26,13 @@ std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, in
 std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height);
 // The same file as a 24-bit bottom-up packed DIB; empty on failure.
 PackedDib ReadJpegDib(const std::string& path);
+// Decodes the file row by row without a copy of the whole picture: start(width, height) is
+// called once (false refuses, as out of memory), then row(y, rgb) for each row from the top.
+// Failures are reported as ReadJpeg reports them.
+bool ReadJpegRows(const std::string& path, const std::function<bool(int, int)>& start,
+                  const std::function<void(int, const std::uint8_t*)>& row);
+// The file decoded straight into a 32-bit device bitmap; null on failure.
+CDdb ReadJpegDdb(const std::string& path);
 PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes);
 
 // Encodes rows from the top, no padding, red-green-blue. With colour false the pixels are

@@ -52,6 +52,22 @@ CDdb BitmapOf(const CDIBSection& image) {
 
 } // namespace
 
+CDIBSection CPntUtilView::SectionFromImage(const QImage& source) {
+    CDIBSection section;
+    if (source.isNull()) return section;
+    const QImage image = source.format() == QImage::Format_RGB32
+                             ? source
+                             : source.convertToFormat(QImage::Format_RGB32);
+    if (!section.Create(image.width(), image.height(), 1, 32)) return section;
+    const std::size_t bytes = static_cast<std::size_t>(image.width()) * 4;
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* out = section.Row(image.height() - 1 - y);
+        std::memcpy(out, image.constScanLine(y), bytes);
+        for (std::size_t x = 3; x < bytes; x += 4) out[x] = 0; // not part of the picture
+    }
+    return section;
+}
+
 // ---- the view's paint control
 
 CViewPaintCtrl::CViewPaintCtrl(CPntUtilView& view, QWidget* parent)
@@ -219,7 +235,7 @@ void CPntUtilView::FitFrame() const {
 
 void CPntUtilView::OnInitialUpdate() {
     CPntUtilDoc* doc = Document();
-    if (doc) m_ctrl->SetImage(DdbFromImage(doc->TakeImage()));
+    if (doc) m_ctrl->SetImage(SectionFromImage(doc->TakeImage()));
     ShowSizeReadout();
     if (ActivationHook()) ActivationHook()(m_ctrl);
     if (CChildFrame* frame = CChildFrame::Of(this)) {

@@ -104,6 +104,8 @@ PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& b, bool& handled) {
         ReadClp(b, dib, error);
     } else if (Starts(b, " EMF", 40) && ReadLe32(b.data()) == 1) {
         ReadEmf(b, dib, error);
+    } else if (LooksLikeWmf(b)) {
+        ReadWmf(b, dib, error); // a metafile that is more than one bitmap is left to the renderer
     } else if (LooksLikeIcon(b)) {
         if (!ReadIcon(b, dib, error)) dib = LargestPngEntry(b, error);
     } else if (b.size() > 8 && (ReadLe32(b.data() + 4) == 6 || (b[4] == 0 && b[5] == 0 && b[6] == 0 && b[7] == 6))) {

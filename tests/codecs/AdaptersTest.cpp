@@ -421,6 +421,36 @@ TEST_F(AdaptersTest, JpegRoundTripsInColourAndGrey) {
     EXPECT_TRUE(m_messages.texts.empty());
 }
 
+// The device-bitmap reader writes rows straight into the bitmap; it must show exactly what the
+// RGB reader decodes, and fail exactly where it fails, on every JPEG of the test suites.
+TEST_F(AdaptersTest, JpegStraightIntoTheDeviceBitmapEqualsTheRgbReader) {
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(TSL_TESTDATA) / "jpeg")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".jpg" && ext != ".jpeg")) continue;
+        SCOPED_TRACE(entry.path().string());
+        ++files;
+        int w = 0, h = 0;
+        const Bytes rgb = ReadJpeg(entry.path().string(), w, h);
+        const CDdb ddb = ReadJpegDdb(entry.path().string());
+        ASSERT_EQ(rgb.empty(), ddb.IsNull());
+        if (rgb.empty()) continue;
+        ASSERT_EQ(ddb.Width(), w);
+        ASSERT_EQ(ddb.Height(), h);
+        ASSERT_EQ(ddb.BitsPerPixel(), 32);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* row = ddb.Row(h - 1 - y);
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* want = rgb.data() + (static_cast<std::size_t>(y) * w + x) * 3;
+                ASSERT_TRUE(row[4 * x] == want[2] && row[4 * x + 1] == want[1] &&
+                            row[4 * x + 2] == want[0] && row[4 * x + 3] == 0)
+                    << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(files, 20);
+}
+
 TEST_F(AdaptersTest, JpegFailuresShowTheirMessages) {
     int w = 0, h = 0;
     const std::string missing = (m_dir / "none.jpg").string();

@@ -5,6 +5,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -131,6 +132,24 @@ TEST(CBmp, LoadsSavesAndCopies) {
     EXPECT_TRUE(back.Transparent());
     EXPECT_EQ(back.TransparentColour(), RGB(0, 255, 0));
     EXPECT_EQ(back.Palette().size(), 2u);
+
+    // A JPEG is decoded straight into the picture, with the RGB reader's pixels.
+    const fs::path photo = fs::path(TSL_TESTDATA) / "jpeg/pillow/pil_sample_rgb.jpg";
+    int w = 0, h = 0;
+    const std::vector<std::uint8_t> rgb = ReadJpeg(photo.string(), w, h);
+    ASSERT_FALSE(rgb.empty());
+    ASSERT_EQ(back.Load(photo.string()), 1);
+    ASSERT_EQ(back.Bitmap().size(), QSize(w, h));
+    EXPECT_FALSE(back.Transparent());
+    for (int y = 0; y < h; y += 7) {
+        for (int x = 0; x < w; x += 5) {
+            const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * w + x) * 3;
+            ASSERT_EQ(back.Bitmap().pixel(x, y), qRgb(p[0], p[1], p[2])) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(back.Load((dir / "missing.jpg").string()), 0);
+    EXPECT_TRUE(back.IsNull());
+    ASSERT_EQ(back.Load((dir / "t.gif").string()), 1);
 
     CBmp copy;
     back.Copy(copy);

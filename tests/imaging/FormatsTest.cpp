@@ -222,6 +222,156 @@ TEST(FormatsMetafile, EmfBitmapRecordsOfEveryKindAreRead) {
     }
 }
 
+// A WMF record: size in words, function, the parameter words, then raw bytes (padded to a word).
+Bytes WmfRecord(unsigned function, const std::vector<unsigned>& words, const PackedDib& tail = {}) {
+    Bytes r(6 + 2 * words.size(), 0);
+    WriteLe32(r.data(), static_cast<std::uint32_t>(3 + words.size() + (tail.size() + 1) / 2));
+    WriteLe16(r.data() + 4, static_cast<std::uint16_t>(function));
+    for (std::size_t i = 0; i < words.size(); ++i)
+        WriteLe16(r.data() + 6 + 2 * i, static_cast<std::uint16_t>(words[i]));
+    r.insert(r.end(), tail.begin(), tail.end());
+    if (tail.size() & 1) r.push_back(0);
+    return r;
+}
+
+// A metafile without placeable header: the 18-byte header, the records and the end record.
+Bytes Wmf(const std::vector<Bytes>& records) {
+    Bytes f(18, 0);
+    WriteLe16(f.data(), 1);
+    WriteLe16(f.data() + 2, 9);
+    WriteLe16(f.data() + 4, 0x0300);
+    for (const Bytes& r : records)
+        f.insert(f.end(), r.begin(), r.end());
+    const Bytes end = WmfRecord(0, {});
+    f.insert(f.end(), end.begin(), end.end());
+    WriteLe32(f.data() + 6, static_cast<std::uint32_t>(f.size() / 2));
+    return f;
+}
+
+// META_DIBSTRETCHBLT copying the whole DIB to (x, y, w, h).
+Bytes DibStretchBlt(const PackedDib& dib, int x, int y, int w, int h) {
+    const auto v = ViewPackedDib(dib);
+    return WmfRecord(0x0B41,
+                     {0x0020, 0x00CC, unsigned(v->height), unsigned(v->width), 0, 0, unsigned(h),
+                      unsigned(w), unsigned(y), unsigned(x)},
+                     dib);
+}
+
+TEST(FormatsRoundTrip, WmfComesBackExactlyAtItsOwnSizeAndDepth) {
+    for (int bpp : {1, 4, 8, 24}) {
+        SCOPED_TRACE(bpp);
+        const PackedDib dib = TestPattern(bpp, 61, 43);
+        Bytes file;
+        std::string error;
+        ASSERT_TRUE(WriteWmf(dib, file, error)) << error;
+        EXPECT_TRUE(LooksLikeWmf(file));
+        PackedDib back;
+        ASSERT_TRUE(ReadWmf(file, back, error)) << error;
+        EXPECT_EQ(back, dib);
+    }
+    // Direct colours beyond 24 bits are stored at 24.
+    for (int bpp : {16, 32}) {
+        SCOPED_TRACE(bpp);
+        RoundTrip(WriteWmf, ReadWmf, TestPattern(bpp));
+    }
+}
+
+TEST(FormatsMetafile, WmfWithoutPlaceableHeaderIsReadFromDibStretchBlt) {
+    const PackedDib dib = TestPattern(8, 6, 4);
+    const Bytes org = WmfRecord(0x020B, {10, 20}); // y, x
+    const Bytes ext = WmfRecord(0x020C, {40, 60}); // height, width
+    const Bytes mode = WmfRecord(0x0103, {8});
+    const Bytes file = Wmf({mode, org, ext, DibStretchBlt(dib, 20, 10, 60, 40)});
+    EXPECT_TRUE(LooksLikeWmf(file));
+    PackedDib back;
+    std::string error;
+    ASSERT_TRUE(ReadWmf(file, back, error)) << error;
+    EXPECT_EQ(back, dib) << "the bitmap's own size, not the frame's";
+    // Without a window the destination is the picture.
+    ASSERT_TRUE(ReadWmf(Wmf({DibStretchBlt(dib, 5, 5, 12, 8)}), back, error)) << error;
+    EXPECT_EQ(back, dib);
+}
+
+// Metafiles that are more than one bitmap covering the frame are refused with a message, so that
+// the renderer gets them.
+TEST(FormatsMetafile, WmfOfAnotherShapeIsRefused) {
+    const PackedDib dib = TestPattern(4, 6, 4);
+    const Bytes ext = WmfRecord(0x020C, {4, 6});
+    const Bytes blt = DibStretchBlt(dib, 0, 0, 6, 4);
+    const Bytes lineTo = WmfRecord(0x0213, {1, 1});
+    Bytes notCopy = blt;
+    WriteLe32(notCopy.data() + 6, 0x008800C6); // SRCAND
+    Bytes stretchDib(blt.size() + 2, 0);       // META_STRETCHDIB with palette-index colours
+    std::copy(blt.begin(), blt.begin() + 10, stretchDib.begin());
+    WriteLe32(stretchDib.data(), ReadLe32(blt.data()) + 1);
+    WriteLe16(stretchDib.data() + 4, 0x0F43);
+    WriteLe16(stretchDib.data() + 10, 1);
+    std::copy(blt.begin() + 10, blt.end(), stretchDib.begin() + 12);
+    Bytes part = blt; // the top half of the bitmap
+    WriteLe16(part.data() + 10, 2);
+    const Bytes noBitmap = WmfRecord(0x0B41, {0x0020, 0x00CC, 4, 6, 0, 0, 0, 4, 6, 0, 0});
+    const std::vector<Bytes> refused = {
+        Wmf({ext}),
+        Wmf({ext, blt, lineTo}),
+        Wmf({lineTo, ext, blt}),
+        Wmf({ext, blt, blt}),
+        Wmf({ext, DibStretchBlt(dib, 0, 0, 5, 4)}),
+        Wmf({ext, DibStretchBlt(dib, 1, 0, 6, 4)}),
+        Wmf({DibStretchBlt(dib, 0, 0, -6, 4)}),
+        Wmf({ext, notCopy}),
+        Wmf({ext, stretchDib}),
+        Wmf({ext, part}),
+        Wmf({ext, noBitmap}),
+    };
+    PackedDib back;
+    std::string error;
+    ASSERT_TRUE(ReadWmf(Wmf({ext, blt}), back, error)) << error;
+    for (std::size_t i = 0; i < refused.size(); ++i) {
+        error.clear();
+        EXPECT_FALSE(ReadWmf(refused[i], back, error)) << i;
+        EXPECT_FALSE(error.empty()) << i;
+        EXPECT_TRUE(back.empty()) << i;
+    }
+    // With colour usage RGB the same META_STRETCHDIB is read.
+    WriteLe16(stretchDib.data() + 10, 0);
+    EXPECT_TRUE(ReadWmf(Wmf({ext, stretchDib}), back, error)) << error;
+    Bytes header = Wmf({});
+    EXPECT_TRUE(LooksLikeWmf(header));
+    WriteLe16(header.data() + 2, 8);
+    EXPECT_FALSE(LooksLikeWmf(header));
+}
+
+TEST(FormatsMetafile, WmfBitmapRecordsThatOverrunAreRefused) {
+    Bytes file;
+    std::string error;
+    ASSERT_TRUE(WriteWmf(TestPattern(24, 9, 5), file, error));
+    const std::size_t record = 22 + 18 + 10 + 10; // the META_STRETCHDIB record
+    PackedDib back;
+    for (std::uint32_t words :
+         {0xFFFFFFFFu, 0x80000000u, static_cast<std::uint32_t>(file.size())}) {
+        Bytes bad = file;
+        WriteLe32(bad.data() + record, words);
+        EXPECT_FALSE(ReadWmf(bad, back, error)) << words;
+        EXPECT_EQ(error, "corrupt metafile record");
+        EXPECT_TRUE(back.empty());
+    }
+    // The record is cut 40 bytes short, inside the DIB's rows; the end record follows it.
+    Bytes shortened = file;
+    WriteLe32(shortened.data() + record, ReadLe32(file.data() + record) - 20);
+    shortened.erase(shortened.begin() + static_cast<std::ptrdiff_t>(
+                                            record + 2 * ReadLe32(shortened.data() + record)),
+                    shortened.end() - 6);
+    EXPECT_FALSE(ReadWmf(shortened, back, error));
+    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+    EXPECT_TRUE(back.empty());
+    // A DIB claiming more rows than its record holds.
+    Bytes taller = file;
+    WriteLe32(taller.data() + record + 28 + 8, 6);
+    WriteLe16(taller.data() + record + 6 + 6, 6);
+    EXPECT_FALSE(ReadWmf(taller, back, error));
+    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+}
+
 TEST(FormatsClp, NtDirectoriesAreReadToo) {
     const PackedDib dib = TestPattern(24, 6, 2);
     Bytes f(4 + 2 * 170, 0);
@@ -472,6 +622,13 @@ TEST(FormatsReaders, HugeClaimsAreRefusedBeforeAllocating) {
         WriteLe32(emf.data() + 108 + 80 + 4, 50000);
         WriteLe32(emf.data() + 108 + 80 + 8, 50000);
     }
+    Bytes wmf;
+    {
+        std::string error;
+        ASSERT_TRUE(WriteWmf(TestPattern(24, 4, 4), wmf, error));
+        WriteLe32(wmf.data() + 88 + 4, 50000);
+        WriteLe32(wmf.data() + 88 + 8, 50000);
+    }
     Bytes xwd(100, 0);
     be32(xwd, 0, 40);
     be32(xwd, 4, 6);
@@ -481,7 +638,7 @@ TEST(FormatsReaders, HugeClaimsAreRefusedBeforeAllocating) {
     be32(xwd, 24, 50000);
     const std::vector<std::pair<Reader, Bytes>> cases = {
         {ReadPsd, psd}, {ReadIlbm, iff}, {ReadFlic, flc}, {ReadIcon, ico},
-        {ReadClp, clp}, {ReadEmf, emf},  {ReadXwd10, xwd}};
+        {ReadClp, clp}, {ReadEmf, emf},  {ReadXwd10, xwd}, {ReadWmf, wmf}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         PackedDib dib;
         std::string error;
@@ -515,6 +672,7 @@ TEST(FormatsReaders, TruncatedFilesFailCleanly) {
         {ReadIcon, [](const PackedDib& d, Bytes& o, std::string& e) { return WriteIcon(d, o, e); }},
         {ReadClp, WriteClp},
         {ReadEmf, WriteEmf},
+        {ReadWmf, WriteWmf},
         {ReadXwd10, WriteXwd10}};
     for (const auto& [read, write] : codecs) {
         Bytes file;

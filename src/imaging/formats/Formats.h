@@ -21,7 +21,7 @@
 //   Cut.h       108 Dr. Halo CUT (+ .PAL)  write
 //   Clp.h       114 Windows clipboard      read, write (the CF_DIB entry)
 //   Wpg.h       54  WordPerfect graphics   write
-//   Metafile.h  15 WMF, 116 EMF            write; EMF also read (bitmap records)
+//   Metafile.h  15 WMF, 116 EMF            write; both also read (their bitmap records)
 //   Os2Bmp.h    14, 74 OS/2 1.x, 2.x BMP   write
 //   Xwd10.h     132 X10 window dump        read, write
 
@@ -37,7 +37,7 @@ struct OwnFormat {
 inline constexpr OwnFormat kOwnFormats[] = {
     {76, "psd", true, true},  {111, "iff", true, true}, {134, "flc", true, true},
     {91, "ico", true, true},  {92, "cur", true, true},  {108, "cut", false, true},
-    {114, "clp", true, true}, {54, "wpg", false, true}, {15, "wmf", false, true},
+    {114, "clp", true, true}, {54, "wpg", false, true}, {15, "wmf", true, true},
     {116, "emf", true, true}, {14, "bmp", false, true}, {74, "bmp", false, true},
     {132, "xwd", true, true},
 };

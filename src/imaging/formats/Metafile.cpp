@@ -17,6 +17,48 @@ constexpr std::uint32_t kEmrSetDiBitsToDevice = 80;
 constexpr std::uint32_t kEmrStretchDiBits = 81;
 constexpr std::uint32_t kEmfSignature = 0x464D4520;
 
+constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
+constexpr std::size_t kPlaceableSize = 22;
+constexpr std::size_t kWmfHeaderSize = 18;
+constexpr unsigned kMetaEof = 0x0000;
+constexpr unsigned kMetaSetWindowOrg = 0x020B;
+constexpr unsigned kMetaSetWindowExt = 0x020C;
+constexpr unsigned kMetaStretchDib = 0x0F43;
+constexpr unsigned kMetaDibStretchBlt = 0x0B41;
+
+// Records that set up state without drawing, nor changing where a copied bitmap lands in the
+// frame.
+bool IsHarmlessWmfRecord(unsigned function) {
+    switch (function) {
+    case 0x0102: // SetBkMode
+    case 0x0103: // SetMapMode
+    case 0x0104: // SetROP2
+    case 0x0105: // SetRelAbs
+    case 0x0106: // SetPolyFillMode
+    case 0x0107: // SetStretchBltMode
+    case 0x012E: // SetTextAlign
+    case 0x0201: // SetBkColor
+    case 0x0209: // SetTextColor
+    case 0x020D: // SetViewportOrg
+    case 0x020E: // SetViewportExt
+    case 0x0231: // SetMapperFlags
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The 18-byte header: type 1 (memory) or 2 (disk), nine words, version 1.0 or 3.0.
+bool IsWmfHeader(const std::uint8_t* p, std::size_t size) {
+    if (size < kWmfHeaderSize) return false;
+    const unsigned type = ReadLe16(p), words = ReadLe16(p + 2), version = ReadLe16(p + 4);
+    return (type == 1 || type == 2) && words == 9 && (version == 0x0100 || version == 0x0300);
+}
+
+std::int16_t S16(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(ReadLe16(p));
+}
+
 // Splits a normalised packed DIB into its info block (header and table) and its bits.
 std::size_t InfoSize(const PackedDib& dib) {
     const auto v = ViewPackedDib(dib);
@@ -92,6 +134,111 @@ bool WriteWmf(const PackedDib& dib, std::vector<std::uint8_t>& out, std::string&
     PutLe32(o, 3);
     PutLe16(o, 0);
     out = std::move(o);
+    return true;
+}
+
+bool LooksLikeWmf(const std::vector<std::uint8_t>& file) {
+    return (file.size() >= 4 && ReadLe32(file.data()) == kPlaceableKey) ||
+           IsWmfHeader(file.data(), file.size());
+}
+
+bool ReadWmf(const std::vector<std::uint8_t>& file, PackedDib& out, std::string& error) {
+    out.clear();
+    const bool placeable = file.size() >= 4 && ReadLe32(file.data()) == kPlaceableKey;
+    const std::size_t start = placeable ? kPlaceableSize : 0;
+    if (file.size() < start || !IsWmfHeader(file.data() + start, file.size() - start)) {
+        error = "not a Windows metafile";
+        return false;
+    }
+    // The frame: the placeable bounding box, unless the records set the window.
+    bool haveExtent = placeable;
+    int frameX = 0, frameY = 0, frameW = 0, frameH = 0;
+    if (placeable) {
+        frameX = S16(file.data() + 6);
+        frameY = S16(file.data() + 8);
+        frameW = S16(file.data() + 10) - frameX;
+        frameH = S16(file.data() + 12) - frameY;
+    }
+    const std::uint8_t* bitmap = nullptr; // the bitmap record
+    std::size_t bitmapSize = 0;
+    unsigned bitmapFunction = 0;
+    std::size_t pos = start + kWmfHeaderSize;
+    while (file.size() - pos >= 6) {
+        const std::uint8_t* rec = file.data() + pos;
+        const std::uint32_t words = ReadLe32(rec);
+        const unsigned function = ReadLe16(rec + 4);
+        if (words < 3 || words > (file.size() - pos) / 2) {
+            error = "corrupt metafile record";
+            return false;
+        }
+        const std::size_t size = std::size_t{words} * 2;
+        if (function == kMetaEof) break;
+        if (function == kMetaSetWindowOrg || function == kMetaSetWindowExt) {
+            if (size < 10) {
+                error = "corrupt metafile record";
+                return false;
+            }
+            // Parameters are stored last first: y then x, height then width.
+            if (function == kMetaSetWindowOrg) {
+                frameY = S16(rec + 6);
+                frameX = S16(rec + 8);
+            } else {
+                frameH = S16(rec + 6);
+                frameW = S16(rec + 8);
+                haveExtent = true;
+            }
+        } else if (function == kMetaStretchDib || function == kMetaDibStretchBlt) {
+            if (bitmap) {
+                error = "the metafile draws more than one bitmap";
+                return false;
+            }
+            bitmap = rec;
+            bitmapSize = size;
+            bitmapFunction = function;
+        } else if (!IsHarmlessWmfRecord(function)) {
+            error = "the metafile draws more than a bitmap";
+            return false;
+        }
+        pos += size;
+    }
+    if (!bitmap) {
+        error = "no bitmap in the metafile";
+        return false;
+    }
+    // META_STRETCHDIB: rop, colour usage, source height, width, y, x, destination height, width,
+    // y, x, DIB. META_DIBSTRETCHBLT: the same without the colour usage; one holding no DIB has
+    // a reserved word among its coordinates and is exactly 14 words long.
+    const bool stretchDib = bitmapFunction == kMetaStretchDib;
+    const std::size_t coords = stretchDib ? 12 : 10;
+    const std::size_t dibAt = coords + 16;
+    if (bitmapSize <= dibAt || (!stretchDib && bitmapSize == 28)) {
+        error = "no bitmap in the metafile record";
+        return false;
+    }
+    if (ReadLe32(bitmap + 6) != kSrcCopy) {
+        error = "only bitmaps copied onto the frame are read";
+        return false;
+    }
+    if (stretchDib && ReadLe16(bitmap + 10) != 0) {
+        error = "bitmaps with palette-index colours are not supported";
+        return false;
+    }
+    const std::uint8_t* c = bitmap + coords;
+    const int srcH = S16(c), srcW = S16(c + 2), srcY = S16(c + 4), srcX = S16(c + 6);
+    const int dstH = S16(c + 8), dstW = S16(c + 10), dstY = S16(c + 12), dstX = S16(c + 14);
+    if (dstW <= 0 || dstH <= 0 ||
+        (haveExtent && (dstX != frameX || dstY != frameY || dstW != frameW || dstH != frameH))) {
+        error = "the bitmap does not cover the metafile's frame";
+        return false;
+    }
+    PackedDib image;
+    if (!NormaliseDib(bitmap + dibAt, bitmapSize - dibAt, nullptr, 0, image, error)) return false;
+    const auto v = ViewPackedDib(image);
+    if (!v || srcX != 0 || srcY != 0 || srcW != v->width || srcH != v->height) {
+        error = "the metafile draws part of its bitmap";
+        return false;
+    }
+    out = std::move(image);
     return true;
 }
 

@@ -14,6 +14,13 @@
 // EMR_SETDIBITSTODEVICE, EMR_BITBLT or EMR_STRETCHBLT record that carries one (with RGB colour
 // usage), at the bitmap's own size; vector drawing records are not rendered, so a metafile
 // without such a record is refused ("no bitmap in the metafile").
+//
+// ReadWmf: reads a WMF, placeable or not, whose whole picture is one device-independent bitmap,
+// as WriteWmf makes them: exactly one META_STRETCHDIB (RGB colour usage) or META_DIBSTRETCHBLT
+// record that copies (SRCCOPY) the whole bitmap onto the frame (the window origin and extent
+// when set, else the placeable bounding box), among records that only set up state (window and
+// viewport, map mode, colours and modes). The bitmap comes back at its own size. Anything else
+// is refused with a message, so that a renderer may take the file instead.
 
 #include "core/PackedDib.h"
 
@@ -24,6 +31,10 @@
 namespace tsl {
 
 bool WriteWmf(const PackedDib& dib, std::vector<std::uint8_t>& out, std::string& error);
+bool ReadWmf(const std::vector<std::uint8_t>& file, PackedDib& out, std::string& error);
+// True when the bytes start with a placeable header or a WMF header (type 1 or 2, nine words,
+// version 1.0 or 3.0).
+bool LooksLikeWmf(const std::vector<std::uint8_t>& file);
 
 bool WriteEmf(const PackedDib& dib, std::vector<std::uint8_t>& out, std::string& error);
 bool ReadEmf(const std::vector<std::uint8_t>& file, PackedDib& out, std::string& error);
