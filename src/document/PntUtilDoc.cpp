@@ -6,10 +6,12 @@
 #include "document/NewImageDlg.h"
 #include "document/PntUtilView.h"
 #include "framework/Ids.h"
+#include "framework/MdiFrame.h"
 #include "imaging/LBitmap.h"
 #include "platform/FileFilter.h"
 #include "platform/Platform.h"
 
+#include <QApplication>
 #include <QFileInfo>
 
 namespace tsl {
@@ -24,6 +26,10 @@ bool CPntUtilDoc::OnNewDocument() {
     if (HandOff().IsAllocated()) {
         m_holder.SetImage(DdbFromImage(HandOff().Take()), {});
         SetModifiedFlag(true);
+        // The program may have been minimised while the image was made: bring it back.
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* frame = qobject_cast<CMdiFrame*>(top)) frame->ExecuteCommand(ID_RESTORE_FRAME);
+        }
         return true;
     }
     CNewImageDlg dialog;

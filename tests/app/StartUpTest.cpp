@@ -119,7 +119,9 @@ TEST_F(StartUp, HandOffWithoutAnImageReportsAndMakesNothing) {
 
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(Qt::red);
+    Frame().showMinimized();
     EXPECT_TRUE(app->NewFromHandOff(&image, QStringLiteral("Capture Full Screen")));
+    EXPECT_FALSE(Frame().isMinimized()) << "the restore request brings the frame back";
     ASSERT_EQ(DocumentCount(), 1u);
     CDocument* doc = app->Template()->Documents()[0];
     EXPECT_EQ(doc->GetTitle(), QStringLiteral("Image1"));
