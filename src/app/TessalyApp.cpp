@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
+#include "app/ResourceTables.h"
 #include "codecs/Compressor.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
@@ -13,6 +14,7 @@
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
 #include "platform/Platform.h"
+#include "ui/BmpBtnCaption.h"
 #include "ui/TipDlg.h"
 
 #include <QFileInfo>
@@ -47,6 +49,7 @@ CTessalyApp::CTessalyApp(Options options) : m_options(std::move(options)) {
 
 CTessalyApp::~CTessalyApp() {
     CPntUtilView::SetActivationHook({});
+    SetBmpBtnStringLoader({});
     if (m_frame) m_frame->close();
     m_frame.reset();
     m_template.reset();
@@ -64,6 +67,12 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     m_frame = std::make_unique<CMainFrame>(this);
     if (!m_frame->Create()) return false;
     m_template->SetMdiArea(m_frame->MdiArea());
+    // Bitmap-button captions name string resources by number (their c directive).
+    SetBmpBtnStringLoader([](int id) {
+        for (const StringEntry& entry : StringTable())
+            if (entry.id == id) return QString::fromUtf8(entry.text);
+        return QString();
+    });
     // The active view's paint control drives the paint bar.
     CPntUtilView::SetActivationHook([frame = m_frame.get()](CPntCtrl* ctrl) {
         frame->SetActivePaintCtrl(ctrl);
