@@ -209,6 +209,14 @@ bool WriteImageFile(const std::string& path, const CDdb& bitmap,
                     const std::vector<RGBQUAD>& palette, ScreenSize screen) {
     const std::string ext = UpperExtension(path);
     if (ext == "PCX") return WritePcx(path, bitmap, palette, screen.width, screen.height);
+    // The screen's bitmaps go to JPEG row by row, without a packed copy and an RGB copy.
+    if ((ext == "JPG" || ext == "JPEG") && bitmap.BitsPerPixel() == 32) {
+        try {
+            return WriteJpegDdb(path, bitmap, 100);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
     if (ext != "BMP" && ext != "JPG" && ext != "JPEG" && ext != "TIF" && ext != "TIFF" &&
         ext != "PNG")
         return false;

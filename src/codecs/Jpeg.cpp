@@ -188,7 +188,10 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return false;
 }
 
-bool Encode(jpeg_compress_struct& info, ErrorManager& err, const std::uint8_t* pixels, int width,
+// Rows of `components` bytes a pixel (3: red, green, blue; 1: grey), from the top.
+using RowSource = std::function<const std::uint8_t*(int y)>;
+
+bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows, int width,
             int height, int components, int quality, unsigned char*& out, unsigned long& size) {
     if (setjmp(err.jump)) return false;
     jpeg_mem_dest(&info, &out, &size);
@@ -199,12 +202,45 @@ bool Encode(jpeg_compress_struct& info, ErrorManager& err, const std::uint8_t* p
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
-    const std::size_t stride = static_cast<std::size_t>(width) * components;
     while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {const_cast<JSAMPLE*>(pixels + info.next_scanline * stride)};
-        jpeg_write_scanlines(&info, rows, 1);
+        JSAMPROW row[1] = {const_cast<JSAMPLE*>(rows(static_cast<int>(info.next_scanline)))};
+        jpeg_write_scanlines(&info, row, 1);
     }
     jpeg_finish_compress(&info);
+    return true;
+}
+
+// Encodes rows into the bytes of a JPEG file; empty on failure.
+std::vector<std::uint8_t> EncodeRows(const RowSource& rows, int width, int height, int components,
+                                     int quality) {
+    if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return {};
+    jpeg_compress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    const bool ok = Encode(info, err, rows, width, height, components, std::clamp(quality, 1, 100),
+                           out, size);
+    jpeg_destroy_compress(&info);
+    std::vector<std::uint8_t> bytes;
+    if (ok && out) bytes.assign(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    if (bytes.empty()) {
+        Fatal();
+        return false;
+    }
+    if (!ReplaceFileContents(path, bytes)) {
+        Report().Report("Can't open " + path + "\n", "JPEG");
+        return false;
+    }
     return true;
 }
 
@@ -292,45 +328,44 @@ PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int width, int height,
                                      bool colour, int quality) {
-    if (width <= 0 || height <= 0 || width > 65500 || height > 65500 ||
-        rgb.size() < static_cast<std::size_t>(width) * height * 3)
+    if (width <= 0 || height <= 0 || rgb.size() < static_cast<std::size_t>(width) * height * 3)
         return {};
-    std::vector<std::uint8_t> grey;
-    if (!colour) {
-        grey.resize(static_cast<std::size_t>(width) * height);
-        for (std::size_t i = 0; i < grey.size(); ++i)
-            grey[i] = static_cast<std::uint8_t>((rgb[3 * i] + rgb[3 * i + 1] + rgb[3 * i + 2]) / 3);
-    }
-    jpeg_compress_struct info{};
-    ErrorManager err{};
-    info.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = Silent;
-    err.pub.output_message = SilentOutput;
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const bool ok = Encode(info, err, colour ? rgb.data() : grey.data(), width, height,
-                           colour ? 3 : 1, std::clamp(quality, 1, 100), out, size);
-    jpeg_destroy_compress(&info);
-    std::vector<std::uint8_t> bytes;
-    if (ok && out) bytes.assign(out, out + size);
-    std::free(out);
-    return bytes;
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    if (colour)
+        return EncodeRows([&](int y) { return rgb.data() + static_cast<std::size_t>(y) * stride; },
+                          width, height, 3, quality);
+    std::vector<std::uint8_t> grey(static_cast<std::size_t>(width));
+    return EncodeRows(
+        [&](int y) {
+            const std::uint8_t* in = rgb.data() + static_cast<std::size_t>(y) * stride;
+            for (int x = 0; x < width; ++x, in += 3)
+                grey[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>((in[0] + in[1] + in[2]) / 3);
+            return static_cast<const std::uint8_t*>(grey.data());
+        },
+        width, height, 1, quality);
 }
 
 bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
                bool colour, int quality) {
-    const std::vector<std::uint8_t> bytes = EncodeJpeg(rgb, width, height, colour, quality);
-    if (bytes.empty()) {
-        Fatal();
-        return false;
-    }
-    if (!ReplaceFileContents(path, bytes)) {
-        Report().Report("Can't open " + path + "\n", "JPEG");
-        return false;
-    }
-    return true;
+    return WriteBytes(path, EncodeJpeg(rgb, width, height, colour, quality));
+}
+
+bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality) {
+    if (bitmap.IsNull() || bitmap.BitsPerPixel() != 32) return false;
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(bitmap.Width()) * 3);
+    const std::vector<std::uint8_t> bytes = EncodeRows(
+        [&](int y) {
+            const std::uint8_t* in = bitmap.Row(bitmap.Height() - 1 - y);
+            std::uint8_t* out = rgb.data();
+            for (int x = 0; x < bitmap.Width(); ++x, in += 4, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+            return static_cast<const std::uint8_t*>(rgb.data());
+        },
+        bitmap.Width(), bitmap.Height(), 3, quality);
+    return WriteBytes(path, bytes);
 }
 
 } // namespace tsl

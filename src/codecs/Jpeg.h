@@ -42,5 +42,8 @@ std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int widt
 // Writes the file beside the target and renames it over the target; false (reported) on failure.
 bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
                bool colour, int quality);
+// A 32-bit device bitmap written as colour JPEG row by row, without a copy of the picture;
+// false (reported) on failure.
+bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality);
 
 } // namespace tsl

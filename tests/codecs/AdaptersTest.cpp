@@ -451,6 +451,27 @@ TEST_F(AdaptersTest, JpegStraightIntoTheDeviceBitmapEqualsTheRgbReader) {
     EXPECT_GT(files, 20);
 }
 
+// Writing a device bitmap row by row gives the very bytes the RGB writer gives.
+TEST_F(AdaptersTest, JpegFromTheDeviceBitmapEqualsTheRgbWriter) {
+    const int w = 37, h = 21;
+    CDdb bitmap = CDdb::Create(w, h, 32);
+    Bytes rgb(static_cast<std::size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * w + x) * 3;
+            p[0] = static_cast<std::uint8_t>(x * 7), p[1] = static_cast<std::uint8_t>(y * 11);
+            p[2] = static_cast<std::uint8_t>(x * y);
+            std::uint8_t* q = bitmap.Row(h - 1 - y) + 4 * x;
+            q[0] = p[2], q[1] = p[1], q[2] = p[0], q[3] = 0;
+        }
+    }
+    const fs::path a = m_dir / "rgb.jpg", b = m_dir / "ddb.jpg";
+    ASSERT_TRUE(WriteJpeg(a.string(), rgb, w, h, true, 100));
+    ASSERT_TRUE(WriteJpegDdb(b.string(), bitmap, 100));
+    EXPECT_EQ(ReadBytes(a.string()), ReadBytes(b.string()));
+    EXPECT_FALSE(WriteJpegDdb((m_dir / "none.jpg").string(), CDdb{}, 100));
+}
+
 TEST_F(AdaptersTest, JpegFailuresShowTheirMessages) {
     int w = 0, h = 0;
     const std::string missing = (m_dir / "none.jpg").string();
