@@ -4,6 +4,7 @@
 
 #include "codecs/Jpeg.h"
 
+#include "BareJpeg.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -52,35 +53,11 @@ void DecodeOurs(benchmark::State& state) {
     }
 }
 
-struct Jump {
-    jpeg_error_mgr mgr;
-    std::jmp_buf buf;
-};
-
 void DecodeLibjpeg(benchmark::State& state) {
     const Bytes& file = File();
     for (auto _ : state) {
-        jpeg_decompress_struct info{};
-        Jump err;
-        info.err = jpeg_std_error(&err.mgr);
-        err.mgr.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<Jump*>(c->err)->buf, 1); };
         Bytes rgb;
-        if (setjmp(err.buf) == 0) {
-            jpeg_create_decompress(&info);
-            jpeg_mem_src(&info, file.data(), file.size());
-            jpeg_read_header(&info, TRUE);
-            info.out_color_space = JCS_RGB;
-            jpeg_start_decompress(&info);
-            rgb.resize(std::size_t{info.output_width} * info.output_height * 3);
-            while (info.output_scanline < info.output_height) {
-                JSAMPROW row = &rgb[std::size_t{info.output_scanline} * info.output_width * 3];
-                jpeg_read_scanlines(&info, &row, 1);
-            }
-            jpeg_finish_decompress(&info);
-        } else {
-            state.SkipWithError("decode failed");
-        }
-        jpeg_destroy_decompress(&info);
+        if (!::bench::BareJpegDecode(file.data(), file.size(), rgb)) state.SkipWithError("decode failed");
         benchmark::DoNotOptimize(rgb.data());
     }
 }

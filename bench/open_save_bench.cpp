@@ -16,6 +16,7 @@
 #include "imaging/LBase.h"
 #include "paint/PntCtrl.h"
 
+#include "BareJpeg.h"
 #include "RatioReporter.h"
 
 #include <QApplication>
@@ -171,47 +172,25 @@ void Open(benchmark::State& state, const Picture& picture) {
 
 // ---- libjpeg-turbo and libpng used directly
 
-struct JpegJump {
-    jpeg_error_mgr mgr;
-    std::jmp_buf buf;
-};
 
-[[noreturn]] void JpegFail(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegJump*>(c->err)->buf, 1); }
-
+// The file's bytes read whole, then decoded: the same work our reader does.
 bool DecodeJpegFile(const std::string& path, Bytes& rgb) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
-    jpeg_decompress_struct info{};
-    JpegJump err;
-    info.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = JpegFail;
-    bool ok = false;
-    if (setjmp(err.buf) == 0) {
-        jpeg_create_decompress(&info);
-        jpeg_stdio_src(&info, f);
-        jpeg_read_header(&info, TRUE);
-        info.out_color_space = JCS_RGB;
-        jpeg_start_decompress(&info);
-        rgb.resize(std::size_t{info.output_width} * info.output_height * 3);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW row = &rgb[std::size_t{info.output_scanline} * info.output_width * 3];
-            jpeg_read_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_decompress(&info);
-        ok = true;
-    }
-    jpeg_destroy_decompress(&info);
+    Bytes bytes;
+    std::uint8_t chunk[1 << 16];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
     std::fclose(f);
-    return ok;
+    return ::bench::BareJpegDecode(bytes.data(), bytes.size(), rgb);
 }
 
 bool EncodeJpegFile(const std::string& path, const Bytes& rgb, int width, int height) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     jpeg_compress_struct info{};
-    JpegJump err;
+    ::bench::BareJpegJump err;
     info.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = JpegFail;
+    err.mgr.error_exit = ::bench::BareJpegFail;
     bool ok = false;
     if (setjmp(err.buf) == 0) {
         jpeg_create_compress(&info);

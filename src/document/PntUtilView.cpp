@@ -73,19 +73,15 @@ CDIBSection CPntUtilView::SectionFromImage(const QImage& source) {
 CViewPaintCtrl::CViewPaintCtrl(CPntUtilView& view, QWidget* parent)
     : CPntCtrl(parent), m_view(view) {}
 
-bool CViewPaintCtrl::Undo() {
-    const CSize before = Image().Size();
-    const bool done = CPntCtrl::Undo();
-    m_view.ShowSizeReadout();
-    if (Image().Size() != before) m_view.FitFrame();
-    return done;
-}
+bool CViewPaintCtrl::Undo() { return StepAndRefit(false); }
 
-bool CViewPaintCtrl::Redo() {
-    const CSize before = Image().Size();
-    const bool done = CPntCtrl::Redo();
+bool CViewPaintCtrl::Redo() { return StepAndRefit(true); }
+
+bool CViewPaintCtrl::StepAndRefit(bool redo) {
+    CPntUtilView::RememberedImageSize() = Image().Size();
+    const bool done = redo ? CPntCtrl::Redo() : CPntCtrl::Undo();
     m_view.ShowSizeReadout();
-    if (Image().Size() != before) m_view.FitFrame();
+    m_view.RefitIfSizeChanged();
     return done;
 }
 

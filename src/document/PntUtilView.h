@@ -50,6 +50,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    // Runs the base control's undo (or redo), then refreshes the size readout and refits the
+    // frame when the image's size changed.
+    bool StepAndRefit(bool redo);
+
     CPntUtilView& m_view;
     bool m_selectionReadout = false;
 };

@@ -281,6 +281,8 @@ private:
     void FinishTrack(CPoint client);
     void CancelTrack();
     void DrawMoveFeedback(const CRect& rect);
+    // A move (not a copy) leaves the background colour where the floating pixels came from.
+    void EraseMoveSource();
     void DrawFloating(const CRect& rect);
     bool MakeLikeImage(CDIBSection& buffer, int width, int height) const;
     // The floating buffer becomes a copy of the image's pixels under r.

@@ -108,12 +108,16 @@ void CPntCtrl::DrawFloating(const CRect& rect) {
     viewport()->repaint();
 }
 
+void CPntCtrl::EraseMoveSource() {
+    // A pasted buffer came from the clipboard: nothing of the image lies under its first place.
+    if (!m_moveNotCopy || m_floatingPasted) return;
+    const CRect source = m_floatingRect.Intersected(ImageRect());
+    if (!source.IsEmpty()) m_image.FillRect(source, EraseColour());
+}
+
 void CPntCtrl::DrawMoveFeedback(const CRect& rect) {
     RestoreShapeBackup(false);
-    if (m_moveNotCopy && !m_floatingPasted) {
-        const CRect source = m_floatingRect.Intersected(ImageRect());
-        if (!source.IsEmpty()) m_image.FillRect(source, EraseColour());
-    }
+    EraseMoveSource();
     DrawFloating(rect);
 }
 
@@ -186,10 +190,7 @@ void CPntCtrl::FinishTrack(CPoint client) {
         m_selection = result;
         if (ok) {
             SaveUndoStep();
-            if (m_moveNotCopy && !m_floatingPasted) {
-                const CRect source = m_floatingRect.Intersected(ImageRect());
-                if (!source.IsEmpty()) m_image.FillRect(source, EraseColour());
-            }
+            EraseMoveSource();
             DrawFloating(result);
             SetModified(true);
             m_floatingLive = true;
