@@ -1,8 +1,8 @@
 // Opening and saving documents against the bare libraries, side by side in one run.
 //
 // Open: a 6000x4000 (24 MP) JPEG and a 4000x3000 PNG taken "to the first painted frame": the
-// document loader fills an image holder, the paint control (1200x800, offscreen platform) takes
-// the holder's bitmap and its viewport is repainted once. The peer decodes the same file with
+// document opens the file, the paint control (1200x800, offscreen platform) takes the
+// document's bitmap and its viewport is repainted once. The peer decodes the same file with
 // libjpeg-turbo or libpng into RGB rows. Save: the document writer on the view's 32-bit image
 // against the bare library encoding the same pixels as RGB rows (JPEG quality 100, libpng's
 // defaults, as the writers use) into a file. Times are wall-clock (the first frame is a
@@ -12,6 +12,7 @@
 #include "codecs/CBmp.h"
 #include "codecs/Jpeg.h"
 #include "document/ImageFiles.h"
+#include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
 #include "imaging/LBase.h"
 #include "paint/PntCtrl.h"
@@ -145,13 +146,12 @@ CPntCtrl& Control() {
     return *ctrl;
 }
 
-// The document's open path up to the first frame.
+// The document's open path up to the first frame: the document loads the file, the view's
+// control takes the document's image and paints.
 bool OpenToFirstFrame(CPntCtrl& ctrl, const std::string& path) {
-    CBmp holder;
-    int bpp = 0;
-    if (!tsl::LoadImageFile(QString::fromStdString(path), holder, false, bpp)) return false;
-    const bool taken = ctrl.SetImage(tsl::CPntUtilView::SectionFromImage(holder.Bitmap()));
-    holder.Free(); // the view releases the holder once it has the image
+    tsl::CPntUtilDoc doc;
+    if (!doc.OnOpenDocument(QString::fromStdString(path))) return false;
+    const bool taken = ctrl.SetImage(tsl::CPntUtilView::SectionFromBitmap(doc.TakeBitmap()));
     ctrl.viewport()->repaint();
     return taken;
 }
@@ -330,11 +330,10 @@ void PrintStages(const Picture& picture, const char* label) {
     for (int run = 0; run < 5; ++run) {
         using Clock = std::chrono::steady_clock;
         const auto t0 = Clock::now();
-        CBmp holder;
-        int bpp = 0;
-        if (!tsl::LoadImageFile(QString::fromStdString(picture.file), holder, false, bpp)) return;
+        tsl::CPntUtilDoc doc;
+        if (!doc.OnOpenDocument(QString::fromStdString(picture.file))) return;
         const auto t1 = Clock::now();
-        tsl::CDIBSection section = tsl::CPntUtilView::SectionFromImage(holder.Bitmap());
+        tsl::CDIBSection section = tsl::CPntUtilView::SectionFromBitmap(doc.TakeBitmap());
         const auto t2 = Clock::now();
         ctrl.SetImage(std::move(section));
         const auto t3 = Clock::now();

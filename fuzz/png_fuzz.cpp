@@ -1,7 +1,9 @@
 // Fuzz target for the PNG adapter: any bytes decode without a fault, to nothing with one of
 // the adapter's messages or to a valid packed DIB of 1, 4, 8, 24 or 32 bits that encodes and
-// decodes back to the same pixels.
+// decodes back to the same pixels. The straight-to-screen reader gives nothing or the general
+// reader's picture at 32 bits.
 
+#include "codecs/Bmp.h"
 #include "codecs/Png.h"
 
 #include <cstdio>
@@ -19,9 +21,28 @@ void Require(bool condition, const char* what) {
 
 } // namespace
 
+// The straight reader from the bytes as a stream; null when it declines.
+tsl::CDdb ReadDevice(const std::uint8_t* data, std::size_t size, int& bpp) {
+    if (size == 0) return {};
+    std::FILE* stream = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    if (!stream) return {};
+    tsl::CDdb out = tsl::ReadPngDevice(stream, bpp);
+    std::fclose(stream);
+    return out;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string message;
     const tsl::PackedDib dib = tsl::ReadPngMemory({data, size}, message);
+    int deviceBpp = 0;
+    const tsl::CDdb device = ReadDevice(data, size, deviceBpp);
+    if (!device.IsNull()) {
+        Require(!dib.empty(), "the straight reader read what the general one refused");
+        tsl::CDdb expected = tsl::MakeDeviceBitmap(dib);
+        tsl::ClearFourthBytes(expected);
+        Require(deviceBpp == tsl::ViewPackedDib(dib)->bitsPerPixel, "depths differ");
+        Require(expected.Bits() == device.Bits(), "the straight reader's pixels differ");
+    }
     if (dib.empty()) {
         Require(message == tsl::kPngNotValid || message == tsl::kPngTooBig ||
                     message == tsl::kPngNoMemory,

@@ -1,7 +1,6 @@
 #include "codecs/CBmp.h"
 
 #include "codecs/Bmp.h"
-#include "codecs/Jpeg.h"
 
 #include <QPainter>
 
@@ -9,12 +8,16 @@
 
 namespace tsl {
 
+CDdb ScreenDdb(CDdb bitmap) {
+    if (bitmap.IsNull() || bitmap.BitsPerPixel() == 32) return bitmap;
+    // Other depths go through a packed DIB, which decodes every depth.
+    return MakeDeviceBitmap(MakePackedBitmap(bitmap, bitmap.Palette()));
+}
+
 QImage ImageFromDdb(const CDdb& bitmap) {
     if (bitmap.IsNull()) return {};
     if (bitmap.BitsPerPixel() != 32) {
-        // Other depths go through a packed DIB, which decodes every depth.
-        const PackedDib dib = MakePackedBitmap(bitmap, bitmap.Palette());
-        const CDdb wide = MakeDeviceBitmap(dib);
+        const CDdb wide = ScreenDdb(bitmap);
         return wide.IsNull() ? QImage() : ImageFromDdb(wide);
     }
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
@@ -45,28 +48,9 @@ CDdb DdbFromImage(const QImage& source) {
 
 int CBmp::Load(const std::string& path) {
     Free();
-    const std::string ext = UpperExtension(path);
-    if (ext == "JPG" || ext == "JPEG") {
-        // Decoded straight into the picture: no device bitmap in between.
-        QImage image;
-        const bool ok = ReadJpegRows(
-            path,
-            [&image](int width, int height) {
-                image = QImage(width, height, QImage::Format_RGB32);
-                return !image.isNull();
-            },
-            [&image](int y, const std::uint8_t* rgb) {
-                auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-                for (int x = 0; x < image.width(); ++x, rgb += 3) out[x] = qRgb(rgb[0], rgb[1], rgb[2]);
-            });
-        if (!ok) return 0;
-        m_bitmap = std::move(image);
-        return 1;
-    }
     DecodedImage decoded;
-    if (!ReadImageFile(path, decoded)) return 0;
-    SetImage(decoded.bitmap, decoded.palette);
-    if (m_bitmap.isNull()) return 0;
+    if (!ReadImageFile(path, decoded) || decoded.bitmap.IsNull()) return 0;
+    SetImage(std::move(decoded.bitmap), std::move(decoded.palette));
     if (decoded.transparent) {
         m_transparent = true;
         m_transparentColour = decoded.transparentColour;
@@ -75,14 +59,27 @@ int CBmp::Load(const std::string& path) {
 }
 
 int CBmp::Save(const std::string& path, ScreenSize screen) const {
-    if (m_bitmap.isNull()) return 0;
-    return WriteImageFile(path, DdbFromImage(m_bitmap), m_palette, screen) ? 1 : 0;
+    if (IsNull()) return 0;
+    const CDdb wide = m_ddb.BitsPerPixel() == 32 ? CDdb() : DdbFromImage(Bitmap());
+    return WriteImageFile(path, wide.IsNull() ? m_ddb : wide, m_palette, screen) ? 1 : 0;
 }
 
-void CBmp::SetImage(const CDdb& bitmap, const std::vector<RGBQUAD>& palette) {
-    m_bitmap = ImageFromDdb(bitmap);
-    m_palette = palette;
+void CBmp::SetImage(CDdb bitmap, std::vector<RGBQUAD> palette) {
+    m_ddb = std::move(bitmap);
+    m_bitmap = QImage();
+    m_palette = std::move(palette);
     m_mask = QImage();
+}
+
+const QImage& CBmp::Bitmap() const {
+    if (m_bitmap.isNull() && !m_ddb.IsNull()) m_bitmap = ImageFromDdb(m_ddb);
+    return m_bitmap;
+}
+
+CDdb CBmp::TakeBitmap() {
+    CDdb out = m_ddb.IsNull() ? DdbFromImage(m_bitmap) : std::move(m_ddb);
+    Free();
+    return out;
 }
 
 void CBmp::SetTransparentColour(COLORREF colour) {
@@ -91,6 +88,7 @@ void CBmp::SetTransparentColour(COLORREF colour) {
 }
 
 void CBmp::Free() {
+    m_ddb = CDdb();
     m_bitmap = QImage();
     m_palette.clear();
     m_mask = QImage();
@@ -99,6 +97,7 @@ void CBmp::Free() {
 }
 
 void CBmp::Copy(CBmp& target) const {
+    target.m_ddb = m_ddb;
     target.m_bitmap = m_bitmap;
     target.m_palette = m_palette;
     target.m_transparent = m_transparent;
@@ -107,7 +106,7 @@ void CBmp::Copy(CBmp& target) const {
 
 const QImage& CBmp::MaskImage() {
     if (m_mask.isNull()) {
-        m_mask = m_bitmap.convertToFormat(QImage::Format_ARGB32);
+        m_mask = Bitmap().convertToFormat(QImage::Format_ARGB32);
         const QRgb key = qRgb(GetRValue(m_transparentColour), GetGValue(m_transparentColour),
                               GetBValue(m_transparentColour));
         for (int y = 0; y < m_mask.height(); ++y) {
@@ -121,10 +120,11 @@ const QImage& CBmp::MaskImage() {
 
 int CBmp::Draw(QPainter& painter, int srcX, int srcY, int width, int height, int dstX, int dstY,
                bool stretch, bool /*realisePalette*/) {
-    if (m_bitmap.isNull()) return 0;
-    if (width == -1) width = m_bitmap.width();
-    if (height == -1) height = m_bitmap.height();
-    const QImage& source = m_transparent ? MaskImage() : m_bitmap;
+    const QImage& picture = Bitmap();
+    if (picture.isNull()) return 0;
+    if (width == -1) width = picture.width();
+    if (height == -1) height = picture.height();
+    const QImage& source = m_transparent ? MaskImage() : picture;
     const QPainter::CompositionMode mode = painter.compositionMode();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (stretch)

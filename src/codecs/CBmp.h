@@ -1,7 +1,10 @@
 #pragma once
-// CBmp: a small image for drawing widgets and previews: a device bitmap (a QImage in RGB32,
-// the screen's form), its palette, an optional transparent colour, and the mask made from that
-// colour on the first transparent drawing and kept until the image is freed or reloaded.
+// CBmp: an image for drawing widgets and previews and the holder of a document's image until
+// its view takes it: a device bitmap, its palette, an optional transparent colour, and the mask
+// made from that colour on the first transparent drawing and kept until the image is freed or
+// reloaded. The bitmap is kept as the reader gave it; the picture a painter draws (a QImage in
+// RGB32, the screen's form) is made from it on first use. A document's image therefore passes
+// from the reader to its view without a copy (TakeBitmap).
 //
 // Transparent drawing leaves the target unchanged wherever the image has exactly the
 // transparent colour and copies every other pixel. (The mask is an image with alpha 0 at those
@@ -41,9 +44,9 @@ public:
     void Tile(QPainter& painter, int left, int top, int right, int bottom, int xOffset = 0,
               int yOffset = 0);
 
-    int Width() const { return m_bitmap.width(); }
-    int Height() const { return m_bitmap.height(); }
-    bool IsNull() const { return m_bitmap.isNull(); }
+    int Width() const { return m_bitmap.isNull() ? m_ddb.Width() : m_bitmap.width(); }
+    int Height() const { return m_bitmap.isNull() ? m_ddb.Height() : m_bitmap.height(); }
+    bool IsNull() const { return m_bitmap.isNull() && m_ddb.IsNull(); }
     // Copies bitmap, palette and transparent flag into target (the colour and mask are not).
     void Copy(CBmp& target) const;
     void Free();
@@ -54,8 +57,12 @@ public:
     COLORREF TransparentColour() const { return m_transparentColour; }
 
     // Takes a device bitmap (any depth) and palette, as the readers give them.
-    void SetImage(const CDdb& bitmap, const std::vector<RGBQUAD>& palette);
-    const QImage& Bitmap() const { return m_bitmap; }
+    void SetImage(CDdb bitmap, std::vector<RGBQUAD> palette);
+    // The picture as an RGB32 image, made on first use.
+    const QImage& Bitmap() const;
+    // Hands the picture over as a device bitmap (at the depth it was given; 32 bits when it
+    // came as a QImage) and frees the image.
+    CDdb TakeBitmap();
     const std::vector<RGBQUAD>& Palette() const { return m_palette; }
     // The mask made by the last transparent drawing; null until then.
     const QImage& Mask() const { return m_mask; }
@@ -63,13 +70,16 @@ public:
 private:
     const QImage& MaskImage();
 
-    QImage m_bitmap;
+    CDdb m_ddb;              // the bitmap as given; empty once taken or freed
+    mutable QImage m_bitmap; // the drawable picture, made from m_ddb when first asked for
     std::vector<RGBQUAD> m_palette;
     QImage m_mask;
     bool m_transparent = false;
     COLORREF m_transparentColour = 0;
 };
 
+// A device bitmap of any depth at the screen's 32 bits; one already there passes through.
+CDdb ScreenDdb(CDdb bitmap);
 // A device bitmap of any depth as an RGB32 image, rows from the top.
 QImage ImageFromDdb(const CDdb& bitmap);
 // An RGB32 image as a 32-bit device bitmap.

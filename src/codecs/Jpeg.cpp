@@ -54,6 +54,10 @@ class RowTarget {
 public:
     virtual bool Start(int width, int height) = 0;
     virtual void Row(int y, const std::uint8_t* rgb) = 0;
+    // A target may take colour rows as blue, green, red, X straight from the decoder into its
+    // own row y (from the top); null when it takes red-green-blue rows only.
+    virtual std::uint8_t* DeviceRow(int) { return nullptr; }
+    virtual bool TakesDeviceRows() const { return false; }
 
 protected:
     ~RowTarget() = default;
@@ -123,8 +127,11 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
                                  ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
     if (static_cast<std::uint64_t>(bytes.size()) * 8 < blocks) return false;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    const bool device = !cmyk && info.num_components == 3 && target.TakesDeviceRows();
     if (cmyk)
         info.out_color_space = JCS_CMYK;
+    else if (device)
+        info.out_color_space = JCS_EXT_BGRX;
     else if (info.num_components != 1)
         info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -132,6 +139,27 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     const int height = static_cast<int>(info.output_height);
     const int components = info.output_components;
     if (components != 1 && components != 3 && components != 4) return false;
+    if (device) {
+        if (!target.Start(width, height)) {
+            noMemory = true;
+            return true;
+        }
+        // Several rows a call: the upsampler then writes row pairs straight to their places
+        // instead of keeping a spare row. The decoder writes 0xFF as the fourth byte; device
+        // rows carry zero there.
+        constexpr int kBatch = 16;
+        JSAMPROW rows[kBatch];
+        while (info.output_scanline < info.output_height) {
+            const int first = static_cast<int>(info.output_scanline);
+            const int n = std::min(kBatch, height - first);
+            for (int i = 0; i < n; ++i) rows[i] = target.DeviceRow(first + i);
+            const int got = static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(n)));
+            if (got <= 0) return false;
+            for (int i = 0; i < got; ++i) ClearFourthBytes(rows[i], static_cast<std::size_t>(width));
+        }
+        jpeg_finish_decompress(&info);
+        return true;
+    }
     try {
         row.resize(static_cast<std::size_t>(width) * components);
         rgb.resize(static_cast<std::size_t>(width) * 3);
@@ -157,6 +185,32 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     jpeg_finish_decompress(&info);
     return true;
 }
+
+// Bottom-up 32-bit device bitmap rows (blue, green, red, zero).
+class DdbTarget final : public RowTarget {
+public:
+    bool Start(int width, int height) override {
+        try {
+            bitmap = CDdb::Create(width, height, 32);
+        } catch (const std::bad_alloc&) {
+            bitmap = CDdb();
+        }
+        return !bitmap.IsNull();
+    }
+    void Row(int y, const std::uint8_t* rgb) override {
+        std::uint8_t* out = DeviceRow(y);
+        for (int x = 0; x < bitmap.Width(); ++x, out += 4, rgb += 3) {
+            out[0] = rgb[2];
+            out[1] = rgb[1];
+            out[2] = rgb[0];
+            out[3] = 0;
+        }
+    }
+    std::uint8_t* DeviceRow(int y) override { return bitmap.Row(bitmap.Height() - 1 - y); }
+    bool TakesDeviceRows() const override { return true; }
+
+    CDdb bitmap;
+};
 
 // Decodes into the target, reporting failures as the codec reports them; false on failure.
 bool DecodeInto(std::span<const std::uint8_t> bytes, RowTarget& target) {
@@ -272,24 +326,11 @@ bool ReadJpegRows(const std::string& path, const std::function<bool(int, int)>& 
 }
 
 CDdb ReadJpegDdb(const std::string& path) {
-    CDdb bitmap;
-    const bool ok = ReadJpegRows(
-        path,
-        [&bitmap](int width, int height) {
-            bitmap = CDdb::Create(width, height, 32);
-            return !bitmap.IsNull();
-        },
-        [&bitmap](int y, const std::uint8_t* rgb) {
-            // Bottom-up rows of blue, green, red and a zero byte.
-            std::uint8_t* out = bitmap.Row(bitmap.Height() - 1 - y);
-            for (int x = 0; x < bitmap.Width(); ++x, out += 4, rgb += 3) {
-                out[0] = rgb[2];
-                out[1] = rgb[1];
-                out[2] = rgb[0];
-                out[3] = 0;
-            }
-        });
-    return ok ? std::move(bitmap) : CDdb{};
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(path, bytes)) return {};
+    DdbTarget target;
+    if (!DecodeInto(bytes, target)) return {};
+    return std::move(target.bitmap);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 
 #include <png.h>
@@ -192,6 +193,81 @@ PackedDib ReadPng(const std::string& path, std::string& message) {
         return {};
     }
     return ReadPngMemory(bytes, message);
+}
+
+namespace {
+
+void ReadStream(png_structp png, png_bytep out, png_size_t length) {
+    if (std::fread(out, 1, length, static_cast<std::FILE*>(png_get_io_ptr(png))) != length)
+        png_error(png, "cut short");
+}
+
+// The steps that may jump, kept free of objects with destructors (the bitmap is made in a
+// helper that returns before any row is read).
+bool CreateDevice(CDdb& out, int width, int height) {
+    try {
+        out = CDdb::Create(width, height, 32);
+    } catch (const std::bad_alloc&) {
+        out = CDdb();
+    }
+    return !out.IsNull();
+}
+
+bool DecodeDevice(png_structp png, png_infop info, std::FILE* file, CDdb& out, int& bitsPerPixel) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, file, ReadStream);
+    png_set_sig_bytes(png, 8);
+    png_read_info(png, info);
+    png_uint_32 w = 0, h = 0;
+    int bitDepth = 0, colourType = 0, interlace = 0;
+    png_get_IHDR(png, info, &w, &h, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+    if (bitDepth != 8 || interlace != PNG_INTERLACE_NONE ||
+        (colourType != PNG_COLOR_TYPE_RGB && colourType != PNG_COLOR_TYPE_RGB_ALPHA))
+        return false;
+    if (static_cast<std::uint64_t>(w) * h > kPixelLimit || w > kSideLimit || h > kSideLimit)
+        return false;
+    png_set_bgr(png);
+    if (colourType == PNG_COLOR_TYPE_RGB) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4) return false;
+    const int width = static_cast<int>(w), height = static_cast<int>(h);
+    if (!CreateDevice(out, width, height)) return false;
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = out.Row(height - 1 - y);
+        png_read_row(png, row, nullptr);
+        if (colourType == PNG_COLOR_TYPE_RGB_ALPHA) // alpha is not part of the device's picture
+            ClearFourthBytes(row, static_cast<std::size_t>(width));
+    }
+    bitsPerPixel = colourType == PNG_COLOR_TYPE_RGB ? 24 : 32;
+    return true;
+}
+
+} // namespace
+
+CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel) {
+    bitsPerPixel = 0;
+    std::uint8_t signature[8] = {};
+    CDdb out;
+    if (std::fread(signature, 1, 8, file) == 8 && png_sig_cmp(signature, 0, 8) == 0) {
+        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
+        png_infop info = png ? png_create_info_struct(png) : nullptr;
+        if (info) {
+            png_set_user_limits(png, kSideLimit, kSideLimit);
+            if (!DecodeDevice(png, info, file, out, bitsPerPixel)) out = CDdb();
+        }
+        png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    }
+    if (out.IsNull()) bitsPerPixel = 0;
+    return out;
+}
+
+CDdb ReadPngDevice(const std::string& path, int& bitsPerPixel) {
+    bitsPerPixel = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return {};
+    CDdb out = ReadPngDevice(file, bitsPerPixel);
+    std::fclose(file);
+    return out;
 }
 
 namespace {

@@ -7,9 +7,11 @@
 // with alpha (as RGB when every fourth byte is zero), replacing the target through a
 // temporary file. Resolutions go between the file's pixels per metre and the header's.
 
+#include "core/Ddb.h"
 #include "core/PackedDib.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +26,15 @@ inline constexpr std::uint32_t kPngInterlacedRowLimit = 10000;
 
 PackedDib ReadPngMemory(std::span<const std::uint8_t> bytes, std::string& message);
 PackedDib ReadPng(const std::string& path, std::string& message);
+
+// The file decoded straight to the screen's 32-bit device bitmap (blue, green, red, zero) when
+// it is an 8-bit RGB or RGBA file without interlacing: the pixels ReadPng followed by the
+// device-bitmap conversion gives, in one pass over fresh memory. `bitsPerPixel` receives the
+// depth ReadPng gives (24 or 32). Null for every other file and for a failure; the caller then
+// reads the file the general way, which reports what is wrong with it.
+CDdb ReadPngDevice(const std::string& path, int& bitsPerPixel);
+// The same from an open stream at its start.
+CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel);
 
 // Empty when the DIB cannot be stored.
 std::vector<std::uint8_t> EncodePng(const PackedDib& dib);

@@ -1,5 +1,11 @@
 #include "core/Ddb.h"
 
+#include <cstdint>
+#include <cstring>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace tsl {
 
 CDdb CDdb::Create(int width, int height, int bitsPerPixel) {
@@ -11,8 +17,44 @@ CDdb CDdb::Create(int width, int height, int bitsPerPixel) {
     d.m_height = height;
     d.m_bitsPerPixel = bitsPerPixel;
     d.m_stride = *stride;
-    d.m_bits.assign(*size, 0);
+    ResizeZeroed(d.m_bits, *size);
     return d;
+}
+
+namespace {
+constexpr std::size_t kHugePageBlock = std::size_t{4} << 20; // two huge pages or more
+}
+
+void AdviseHugePages(void* start, std::size_t size) {
+    if (size < kHugePageBlock) return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+    const auto end = reinterpret_cast<std::uintptr_t>(start) + size;
+    if (end > first) // advice only: a system without huge pages simply declines
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
+void ResizeZeroed(std::vector<std::uint8_t>& block, std::size_t size) {
+    block.clear();
+    if (size > block.capacity()) {
+        std::vector<std::uint8_t>().swap(block);
+        block.reserve(size); // allocated, not yet touched
+        AdviseHugePages(block.data(), size);
+    }
+    block.resize(size, 0);
+}
+
+void ClearFourthBytes(std::uint8_t* pixels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, pixels += 4) {
+        std::uint32_t v;
+        std::memcpy(&v, pixels, 4);
+        v &= 0x00FFFFFFu; // little-endian: the fourth byte is the top one
+        std::memcpy(pixels, &v, 4);
+    }
+}
+
+void ClearFourthBytes(CDdb& bitmap) {
+    if (bitmap.BitsPerPixel() == 32) ClearFourthBytes(bitmap.Bits().data(), bitmap.Bits().size() / 4);
 }
 
 } // namespace tsl

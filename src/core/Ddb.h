@@ -1,7 +1,9 @@
 #pragma once
 // CDdb: the device bitmap value type. Width, height, bits per pixel, bottom-up rows padded to
 // 4 bytes like a DIB, and an optional palette. The program makes device bitmaps at the
-// screen's depth, 32 bits (B, G, R, X); tools may keep other depths.
+// screen's depth, 32 bits (B, G, R, X), with X zero: the fourth byte is not part of the
+// picture, and holders take such rows over without a pass to clear it. Tools may keep other
+// depths.
 
 #include "core/Dib.h"
 
@@ -39,5 +41,20 @@ private:
     std::vector<std::uint8_t> m_bits;
     std::vector<RGBQUAD> m_palette;
 };
+
+// Pixel blocks of several megabytes are backed by the system's huge pages where it offers
+// them on request (transparent huge pages in "madvise" mode). The first touch of fresh memory
+// dominates making a large picture: with 4 KiB pages a 24-megapixel image takes some 24,000
+// page faults, with 2 MiB pages fewer than 50.
+// `block` resized to `size` zero bytes, with a fresh large allocation advised first.
+void ResizeZeroed(std::vector<std::uint8_t>& block, std::size_t size);
+// Advises huge pages for the fresh, not yet touched memory at start (large blocks only).
+void AdviseHugePages(void* start, std::size_t size);
+
+// Sets the fourth byte of `count` 4-byte pixels to zero, a word at a time: the device's form of
+// rows that came with alpha or a filler byte there.
+void ClearFourthBytes(std::uint8_t* pixels, std::size_t count);
+// The same over a whole 32-bit bitmap; other depths are left alone.
+void ClearFourthBytes(CDdb& bitmap);
 
 } // namespace tsl

@@ -51,14 +51,17 @@ bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bits
         return true;
     }
     LBitmapBase image;
-    const int status = image.Load(Local(path), 0);
+    CDdb screen;
+    std::vector<RGBQUAD> palette;
+    int depth = 0;
+    const int status = image.LoadForScreen(Local(path), screen, depth, palette);
     if (status < 1) {
         if (showErrors) ReportImageError(status, path);
         return false;
     }
-    bitsPerPixel = image.GetBitsPerPixel();
+    bitsPerPixel = depth;
     holder.Free();
-    holder.SetImage(image.ConvertToDDB(), image.GetHandle().Palette());
+    holder.SetImage(std::move(screen), std::move(palette));
     return !holder.IsNull();
 }
 

@@ -49,7 +49,7 @@ bool CPntUtilDoc::OnNewDocument() {
             p[0] = static_cast<std::uint8_t>(GetBValue(c)), p[1] = static_cast<std::uint8_t>(GetGValue(c)),
             p[2] = static_cast<std::uint8_t>(GetRValue(c)), p[3] = 0;
     }
-    m_holder.SetImage(screen, bitmap.GetHandle().Palette());
+    m_holder.SetImage(std::move(screen), bitmap.GetHandle().Palette());
     m_bitsPerPixel = 24;
     return true;
 }
@@ -58,20 +58,15 @@ bool CPntUtilDoc::OnOpenDocument(const QString& path) {
     CBmp holder;
     int bpp = 24;
     if (!LoadImageFile(path, holder, true, bpp)) return false;
-    m_holder = CBmp();
-    holder.Copy(m_holder);
-    m_bitsPerPixel = bpp;
     m_transparent = holder.Transparent();
     m_transparentColour = holder.TransparentColour();
+    m_holder = std::move(holder);
+    m_bitsPerPixel = bpp;
     SetModifiedFlag(false);
     return true;
 }
 
-QImage CPntUtilDoc::TakeImage() {
-    QImage out = m_holder.Bitmap();
-    m_holder.Free();
-    return out;
-}
+CDdb CPntUtilDoc::TakeBitmap() { return m_holder.TakeBitmap(); }
 
 template <typename F> void CPntUtilDoc::ForEachControl(F f) const {
     for (CView* view : Views())

@@ -26,8 +26,8 @@ public:
     bool SaveModified() override;
     bool IsModified() const override;
 
-    // The image until the view takes it.
-    QImage TakeImage();
+    // The image until the view takes it (as the loader made it: no copy).
+    CDdb TakeBitmap();
     int BitsPerPixel() const { return m_bitsPerPixel; }
     bool Transparent() const { return m_transparent; }
     COLORREF TransparentColour() const { return m_transparentColour; }

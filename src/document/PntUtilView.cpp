@@ -52,19 +52,9 @@ CDdb BitmapOf(const CDIBSection& image) {
 
 } // namespace
 
-CDIBSection CPntUtilView::SectionFromImage(const QImage& source) {
+CDIBSection CPntUtilView::SectionFromBitmap(CDdb bitmap) {
     CDIBSection section;
-    if (source.isNull()) return section;
-    const QImage image = source.format() == QImage::Format_RGB32
-                             ? source
-                             : source.convertToFormat(QImage::Format_RGB32);
-    if (!section.Create(image.width(), image.height(), 1, 32)) return section;
-    const std::size_t bytes = static_cast<std::size_t>(image.width()) * 4;
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* out = section.Row(image.height() - 1 - y);
-        std::memcpy(out, image.constScanLine(y), bytes);
-        for (std::size_t x = 3; x < bytes; x += 4) out[x] = 0; // not part of the picture
-    }
+    section.AdoptBitmap(ScreenDdb(std::move(bitmap)));
     return section;
 }
 
@@ -231,7 +221,7 @@ void CPntUtilView::FitFrame() const {
 
 void CPntUtilView::OnInitialUpdate() {
     CPntUtilDoc* doc = Document();
-    if (doc) m_ctrl->SetImage(SectionFromImage(doc->TakeImage()));
+    if (doc) m_ctrl->SetImage(SectionFromBitmap(doc->TakeBitmap()));
     ShowSizeReadout();
     if (ActivationHook()) ActivationHook()(m_ctrl);
     if (CChildFrame* frame = CChildFrame::Of(this)) {
@@ -353,7 +343,7 @@ void CPntUtilView::Reload() {
     int bpp = 24; // the document keeps its own depth
     if (!LoadImageFile(path, holder, true, bpp)) return;
     RememberedImageSize() = m_ctrl->Image().Size();
-    m_ctrl->ReplaceImageWithUndo(DdbFromImage(holder.Bitmap()));
+    m_ctrl->ReplaceImageWithUndo(ScreenDdb(holder.TakeBitmap()));
     ShowSizeReadout();
     RefitIfSizeChanged();
 }

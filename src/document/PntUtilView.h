@@ -74,9 +74,9 @@ public:
     CDdb CurrentBitmap() const;
     // The same as a picture.
     QImage Image() const;
-    // A picture as a 32-bit image section in one copy (the device bitmap's layout, bottom-up):
-    // how the loaded image reaches the control.
-    static CDIBSection SectionFromImage(const QImage& image);
+    // A device bitmap as a 32-bit image section: how the loaded image reaches the control. A
+    // 32-bit bitmap's rows are taken over without a copy.
+    static CDIBSection SectionFromBitmap(CDdb bitmap);
     bool FitToPage() const { return m_fitToPage; }
 
     // Status panes 1 (pointer or selection), 2 (size and depth), 3 (zoom) of the main frame.

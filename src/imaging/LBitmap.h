@@ -56,6 +56,12 @@ public:
     // Loads a file; bitsPerPixel 0 keeps the file's own depth, else the picture is converted
     // to that depth (optimized palette, no dithering).
     int Load(const std::string& path, int bitsPerPixel = 0);
+    // Loads a file as Load(path) does and hands the picture over as ConvertToDDB would give it,
+    // leaving this object empty; `bitsPerPixel` and `palette` receive the depth and palette
+    // Load keeps. An 8-bit colour PNG goes straight to the screen's depth without the
+    // picture at its own depth in between.
+    int LoadForScreen(const std::string& path, CDdb& screen, int& bitsPerPixel,
+                      std::vector<RGBQUAD>& palette);
     int Save(const std::string& path, int format, int bitsPerPixel, int qualityFactor) const;
 
     int GetWidth() const { return m_image.Width(); }
@@ -67,7 +73,8 @@ public:
     void SetHandle(CDdb image) { m_image = std::move(image); }
     void Free() { m_image = CDdb{}; }
 
-    // The picture as the screen's 32-bit device bitmap, and back (a copy at 32 bits).
+    // The picture as the screen's 32-bit device bitmap (the fourth byte zero), and back (a
+    // copy at 32 bits).
     CDdb ConvertToDDB() const;
     int ConvertFromDDB(const CDdb& bitmap);
     // The picture as a packed DIB at its depth, and back (any layout a BMP file may hold).

@@ -44,8 +44,10 @@ int LBitmapBase::Create(int width, int height, int bitsPerPixel) {
 
 CDdb LBitmapBase::ConvertToDDB() const {
     if (m_image.IsNull()) return {};
-    if (m_image.BitsPerPixel() == 32) return m_image;
-    return MakeDeviceBitmap(MakePackedBitmap(m_image, m_image.Palette()));
+    if (m_image.BitsPerPixel() != 32) return MakeDeviceBitmap(MakePackedBitmap(m_image, m_image.Palette()));
+    CDdb screen = m_image; // a picture with alpha keeps it out of the device's fourth byte
+    ClearFourthBytes(screen);
+    return screen;
 }
 
 int LBitmapBase::ConvertFromDDB(const CDdb& bitmap) {

@@ -325,6 +325,26 @@ int LBitmapBase::Load(const std::string& path, int bitsPerPixel) {
     return kSuccess;
 }
 
+int LBitmapBase::LoadForScreen(const std::string& path, CDdb& screen, int& bitsPerPixel,
+                               std::vector<RGBQUAD>& palette) {
+    Free();
+    palette.clear();
+    screen = ReadPngDevice(path, bitsPerPixel);
+    if (!screen.IsNull()) return kSuccess;
+    const int status = Load(path, 0);
+    if (status < 1) return status;
+    bitsPerPixel = GetBitsPerPixel();
+    palette = m_image.Palette();
+    if (bitsPerPixel == 32) {
+        screen = std::move(m_image);
+        ClearFourthBytes(screen);
+    } else {
+        screen = ConvertToDDB();
+    }
+    Free();
+    return screen.IsNull() ? kErrorNoMemory : kSuccess;
+}
+
 int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
                       int qualityFactor) const {
     if (m_image.IsNull()) return kErrorNoBitmap;

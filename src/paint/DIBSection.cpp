@@ -172,6 +172,7 @@ CDIBSection::CDIBSection(CDIBSection&& other) noexcept {
 CDIBSection& CDIBSection::operator=(CDIBSection&& other) noexcept {
     if (this == &other) return *this;
     m_storage = std::move(other.m_storage);
+    m_adopted = std::move(other.m_adopted);
     m_storageSize = other.m_storageSize;
     m_info = other.m_info;
     m_bits = other.m_bits;
@@ -187,6 +188,7 @@ CDIBSection& CDIBSection::operator=(CDIBSection&& other) noexcept {
 
 void CDIBSection::Reset() {
     m_storage.reset();
+    m_adopted = std::vector<std::uint8_t>();
     m_storageSize = 0;
     m_bits = nullptr;
     m_palette.clear();
@@ -235,6 +237,7 @@ bool CDIBSection::Allocate(int width, int height, int bitsPerPixel, const RGBQUA
     // Storage of exactly the needed size survives the reset, so that repeated copies into
     // the same object (undo snapshots) do not pay for fresh pages every time.
     std::unique_ptr<std::uint8_t[]> previous = std::move(m_storage);
+    std::vector<std::uint8_t> previousAdopted = std::move(m_adopted);
     const std::size_t previousSize = m_storageSize;
     Reset();
     const int colourCount = ColourCountForDepth(bitsPerPixel);
@@ -244,13 +247,17 @@ bool CDIBSection::Allocate(int width, int height, int bitsPerPixel, const RGBQUA
     if (!depthOk || height <= 0 || !size || count < 0 || count > colourCount) return false;
     if (previous && previousSize == *size) {
         m_storage = std::move(previous);
+    } else if (!previousAdopted.empty() && previousSize == *size) {
+        m_adopted = std::move(previousAdopted);
     } else {
         previous.reset();
+        previousAdopted = std::vector<std::uint8_t>();
         m_storage.reset(new (std::nothrow) std::uint8_t[*size]);
         if (!m_storage) return false;
+        AdviseHugePages(m_storage.get(), *size);
     }
     m_storageSize = *size;
-    m_bits = m_storage.get();
+    m_bits = m_storage ? m_storage.get() : m_adopted.data();
     BITMAPINFOHEADER& h = m_info.bmiHeader;
     h = BITMAPINFOHEADER{};
     h.biWidth = width;
@@ -305,6 +312,16 @@ bool CDIBSection::CreateFromInfo(const BITMAPINFO& source, const void* bits) {
 }
 
 bool CDIBSection::CreateFromBitmap(const CDdb& bitmap, const std::vector<RGBQUAD>* palette) {
+    return FromBitmap(bitmap, nullptr, palette);
+}
+
+bool CDIBSection::AdoptBitmap(CDdb&& source, const std::vector<RGBQUAD>* palette) {
+    CDdb bitmap = std::move(source);
+    return FromBitmap(bitmap, &bitmap.Bits(), palette);
+}
+
+bool CDIBSection::FromBitmap(const CDdb& bitmap, std::vector<std::uint8_t>* rows,
+                             const std::vector<RGBQUAD>* palette) {
     Reset();
     if (bitmap.IsNull()) return false;
     if (palette && (palette->empty() || palette->size() > 256)) return false;
@@ -314,15 +331,24 @@ bool CDIBSection::CreateFromBitmap(const CDdb& bitmap, const std::vector<RGBQUAD
     std::vector<RGBQUAD> table = bitmap.Palette();
     if (count > 0 && table.empty()) table = DefaultPalette(count);
     table.resize(static_cast<std::size_t>(count));
+    // Rows of exactly the needed size are taken over: Allocate reuses storage of that size.
+    const auto size = DibImageSize(bitmap.Width(), bitmap.Height(), depth);
+    const bool adopt = rows && size && rows->size() == *size;
+    if (adopt) {
+        m_adopted = std::move(*rows);
+        m_storageSize = m_adopted.size();
+    }
     if (!Allocate(bitmap.Width(), bitmap.Height(), depth, table.data(), count) ||
-        bitmap.Bits().size() < m_storageSize || bitmap.Stride() != Stride()) {
+        bitmap.Stride() != Stride() || (adopt && m_bits != m_adopted.data()) ||
+        (!adopt && bitmap.Bits().size() < m_storageSize)) {
         Reset();
         return false;
     }
-    std::memcpy(m_bits, bitmap.Bits().data(), m_storageSize);
-    if (depth == 32) // the device's fourth byte is not part of the picture
-        for (std::size_t i = 3; i < m_storageSize; i += 4)
-            m_bits[i] = 0;
+    if (!adopt) {
+        std::memcpy(m_bits, bitmap.Bits().data(), m_storageSize);
+        if (depth == 32) // the device's fourth byte is not part of the picture
+            ClearFourthBytes(m_bits, m_storageSize / 4);
+    }
     if (palette) {
         m_palette = *palette;
         return true;

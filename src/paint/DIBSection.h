@@ -128,6 +128,10 @@ public:
     // A copy of a device bitmap at its own depth (its palette fills the colour table); the
     // palette given, or else one built from the colour table, becomes the palette.
     bool CreateFromBitmap(const CDdb& bitmap, const std::vector<RGBQUAD>* palette = nullptr);
+    // As CreateFromBitmap, but the bitmap's rows become this image's rows without a copy (a
+    // 32-bit bitmap's fourth bytes are taken as the zeros a device bitmap holds there). The
+    // bitmap is left empty, also on failure.
+    bool AdoptBitmap(CDdb&& bitmap, const std::vector<RGBQUAD>* palette = nullptr);
     // A built-in bitmap resource (a BMP file or a packed DIB) read through tsl::Resources().
     bool LoadResourceBitmap(const std::string& name);
     bool CopyFrom(const CDIBSection& other);
@@ -218,6 +222,9 @@ public:
     CSurface Surface() const;
 
 private:
+    // CreateFromBitmap, taking over `rows` (the bitmap's own) when they have the exact size.
+    bool FromBitmap(const CDdb& bitmap, std::vector<std::uint8_t>* rows,
+                    const std::vector<RGBQUAD>* palette);
     // Validated header fields -> an image with uninitialised pixels (storage of the same size
     // is reused) and the given colour-table entries; the palette is left to the caller.
     bool Allocate(int width, int height, int bitsPerPixel, const RGBQUAD* colours, int count);
@@ -226,7 +233,8 @@ private:
     bool Blit(CDIBSection& target, const CRect& dst, const CRect& src, COLORREF transparent) const;
     bool Paint(QPainter& painter, const CRect& dst, const CRect& src, COLORREF transparent) const;
 
-    std::unique_ptr<std::uint8_t[]> m_storage; // the pixel rows; null when empty
+    std::unique_ptr<std::uint8_t[]> m_storage; // the pixel rows; null when empty or adopted
+    std::vector<std::uint8_t> m_adopted;       // the rows taken over from a device bitmap
     std::size_t m_storageSize = 0;
     BITMAPINFO m_info;
     std::uint8_t* m_bits = nullptr;

@@ -133,7 +133,22 @@ TEST(CBmp, LoadsSavesAndCopies) {
     EXPECT_EQ(back.TransparentColour(), RGB(0, 255, 0));
     EXPECT_EQ(back.Palette().size(), 2u);
 
-    // A JPEG is decoded straight into the picture, with the RGB reader's pixels.
+    // The bitmap is kept as read and handed over whole: no copy on the way to a view.
+    ASSERT_EQ(back.Load((dir / "p.bmp").string()), 1);
+    const std::uint8_t* rows = nullptr;
+    {
+        CBmp held;
+        CDdb bitmap = CDdb::Create(3, 2, 32);
+        rows = bitmap.Bits().data();
+        held.SetImage(std::move(bitmap), {});
+        EXPECT_EQ(held.Width(), 3);
+        CBmp moved = std::move(held);
+        const CDdb taken = moved.TakeBitmap();
+        EXPECT_EQ(taken.Bits().data(), rows);
+        EXPECT_TRUE(moved.IsNull());
+    }
+
+    // A JPEG is read at the screen's depth, with the RGB reader's pixels.
     const fs::path photo = fs::path(TSL_TESTDATA) / "jpeg/pillow/pil_sample_rgb.jpg";
     int w = 0, h = 0;
     const std::vector<std::uint8_t> rgb = ReadJpeg(photo.string(), w, h);

@@ -81,7 +81,7 @@ TEST(NewImage, ANewDocumentTakesTheDialogsSizeAndBackground) {
     CPntUtilDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
     EXPECT_EQ(doc.BitsPerPixel(), 24) << "a new image keeps 24 bits per pixel";
-    const QImage image = doc.TakeImage();
+    const QImage image = ImageFromDdb(doc.TakeBitmap());
     EXPECT_EQ(image.width(), 1);
     EXPECT_EQ(image.height(), 7);
     EXPECT_EQ(image.pixel(0, 6), qRgb(200, 100, 50));

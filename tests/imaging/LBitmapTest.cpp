@@ -7,6 +7,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/Dispatch.h"
+#include "codecs/Png.h"
 #include "core/Services.h"
 #include "imaging/LBase.h"
 #include "support/ImageTestKit.h"
@@ -384,6 +385,48 @@ TEST_F(LBitmapTest, ManifestFilesOfTheImagingFormats) {
                                    << " agree with ImageMagick; differing:\n" << differing;
     std::printf("Imaging formats manifest: %d rows match their hash, %d agree with ImageMagick, "
                 "%zu listed\n", matched, viaImageMagick, kManifestExceptions.size());
+}
+
+// Opening for the screen gives what loading and converting give, whether the PNG goes straight
+// to the screen's depth or the general way; a picture with alpha leaves it out of the fourth
+// byte. Every PNG of the suites, damaged ones included (but for the huge-chunk files, which
+// GraphicsMagick takes seconds to refuse), and files of other formats.
+TEST_F(LBitmapTest, LoadForScreenEqualsLoadThenConvert) {
+    std::vector<fs::path> files;
+    for (const ManifestRow& row : Manifest("png"))
+        if (row.path.find("/crashers/huge_") == std::string::npos)
+            files.push_back(fs::path(TSL_TESTDATA) / row.path);
+    for (const char* other : {"bmp/bmpsuite/g/pal8.bmp", "bmp/bmpsuite/g/rgb32.bmp",
+                              "jpeg/pillow/pil_sample_rgb.jpg"})
+        files.push_back(fs::path(TSL_TESTDATA) / other);
+    int direct = 0, withAlpha = 0;
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        LBitmapBase loaded;
+        const int status = loaded.Load(file.string());
+        LBitmapBase opened;
+        CDdb screen;
+        int bpp = -1;
+        std::vector<RGBQUAD> palette{RGBQUAD{1, 2, 3, 4}};
+        ASSERT_EQ(opened.LoadForScreen(file.string(), screen, bpp, palette) >= 1, status >= 1);
+        EXPECT_FALSE(opened.IsAllocated());
+        if (status < 1) continue;
+        EXPECT_EQ(bpp, loaded.GetBitsPerPixel());
+        EXPECT_EQ(palette.size(), loaded.GetHandle().Palette().size());
+        const CDdb expected = loaded.ConvertToDDB();
+        ASSERT_EQ(screen.BitsPerPixel(), 32);
+        ASSERT_EQ(screen.Width(), expected.Width());
+        ASSERT_EQ(screen.Height(), expected.Height());
+        EXPECT_TRUE(screen.Bits() == expected.Bits());
+        int fileDepth = 0;
+        if (!ReadPngDevice(file.string(), fileDepth).IsNull()) ++direct;
+        if (bpp == 32) {
+            ++withAlpha;
+            for (std::size_t i = 3; i < screen.Bits().size(); i += 4) ASSERT_EQ(screen.Bits()[i], 0);
+        }
+    }
+    EXPECT_GT(direct, 20) << "8-bit colour PNGs take the straight way";
+    EXPECT_GT(withAlpha, 5);
 }
 
 } // namespace

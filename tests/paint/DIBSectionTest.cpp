@@ -243,6 +243,29 @@ TEST(DIBSection, CreateCopyAndPalettes) {
     EXPECT_EQ(d.GetPixel(0, 3), RGB(60, 50, 40));
     EXPECT_EQ(d.Palette(), three);
     EXPECT_FALSE(d.CreateFromBitmap(CDdb::Create(4, 4, 2)));
+    // Adopting takes the rows themselves; the section then reuses them for a picture of the
+    // same size, lets them go with the image, and moves them along.
+    CDdb rows = CDdb::Create(5, 3, 32);
+    rows.Bits()[4] = 200;
+    const std::uint8_t* storage = rows.Bits().data();
+    ASSERT_TRUE(d.AdoptBitmap(std::move(rows)));
+    EXPECT_TRUE(d.Bits() == storage && d.Width() == 5 && d.BitsPerPixel() == 32);
+    EXPECT_EQ(d.GetPixel(1, 2), RGB(0, 0, 200));
+    CDIBSection taker(std::move(d));
+    EXPECT_EQ(taker.Bits(), storage);
+    ASSERT_TRUE(taker.Create(5, 3, 1, 32));
+    EXPECT_TRUE(taker.Bits() == storage && taker.GetPixel(1, 2) == kWhite);
+    CDdb small = CDdb::Create(4, 4, 8);
+    small.Palette() = {{10, 20, 30, 0}, {40, 50, 60, 0}};
+    small.Bits()[0] = 1;
+    ASSERT_TRUE(d.AdoptBitmap(std::move(small), &three));
+    EXPECT_TRUE(d.GetPixel(0, 3) == RGB(60, 50, 40) && d.Palette() == three);
+    CDdb odd = CDdb::Create(4, 4, 24);
+    odd.Bits().push_back(0); // not a device bitmap's exact size: copied instead
+    ASSERT_TRUE(d.AdoptBitmap(std::move(odd)));
+    EXPECT_EQ(d.ImageSize(), 48u);
+    EXPECT_FALSE(d.AdoptBitmap(CDdb()) || d.HasImage());
+    EXPECT_FALSE(d.AdoptBitmap(CDdb::Create(4, 4, 2)));
     // Copies keep pixels, table, palette and the DrawDib flag; a move empties its source.
     CDIBSection source = White(8, 7, 3), copy = White(24, 100, 100);
     source.SetPixel(1, 1, RGB(0, 44, 86));
