@@ -17,8 +17,10 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace tsl {
 namespace {
@@ -244,11 +246,51 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
 
 // Rows of `components` bytes a pixel (3: red, green, blue; 1: grey), from the top.
 using RowSource = std::function<const std::uint8_t*(int y)>;
+// Where compressed bytes go, a block at a time; false when they could not be stored.
+using ByteSink = std::function<bool(const std::uint8_t*, std::size_t)>;
+
+// A destination handing the compressed bytes to a sink in blocks of 64 KiB, so that a large
+// picture's file is never held whole. Trivially destructible: it lives beside the jumps.
+struct SinkDestination {
+    jpeg_destination_mgr pub;
+    const ByteSink* sink;
+    bool sinkFailed;
+    std::uint8_t buffer[1 << 16];
+};
+
+void StartSink(j_compress_ptr info) {
+    auto* d = reinterpret_cast<SinkDestination*>(info->dest);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = sizeof d->buffer;
+}
+
+void Drain(j_compress_ptr info, std::size_t size) {
+    auto* d = reinterpret_cast<SinkDestination*>(info->dest);
+    if (size > 0 && !(*d->sink)(d->buffer, size)) {
+        d->sinkFailed = true;
+        info->err->msg_code = JERR_FILE_WRITE;
+        info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+    }
+}
+
+boolean FullSink(j_compress_ptr info) {
+    Drain(info, sizeof reinterpret_cast<SinkDestination*>(info->dest)->buffer);
+    StartSink(info);
+    return TRUE;
+}
+
+void EndSink(j_compress_ptr info) {
+    auto* d = reinterpret_cast<SinkDestination*>(info->dest);
+    Drain(info, sizeof d->buffer - d->pub.free_in_buffer);
+}
 
 bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows, int width,
-            int height, int components, int quality, unsigned char*& out, unsigned long& size) {
+            int height, int components, int quality, SinkDestination& dest) {
     if (setjmp(err.jump)) return false;
-    jpeg_mem_dest(&info, &out, &size);
+    dest.pub.init_destination = StartSink;
+    dest.pub.empty_output_buffer = FullSink;
+    dest.pub.term_destination = EndSink;
+    info.dest = &dest.pub;
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
     info.input_components = components;
@@ -264,10 +306,12 @@ bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows
     return true;
 }
 
-// Encodes rows into the bytes of a JPEG file; empty on failure.
-std::vector<std::uint8_t> EncodeRows(const RowSource& rows, int width, int height, int components,
-                                     int quality) {
-    if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return {};
+enum class EncodeResult { kDone, kFailed, kNotStored };
+
+// Encodes rows as a JPEG file's bytes into the sink.
+EncodeResult EncodeRows(const RowSource& rows, int width, int height, int components,
+                        int quality, const ByteSink& sink) {
+    if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return EncodeResult::kFailed;
     jpeg_compress_struct info{};
     ErrorManager err{};
     info.err = jpeg_std_error(&err.pub);
@@ -275,27 +319,59 @@ std::vector<std::uint8_t> EncodeRows(const RowSource& rows, int width, int heigh
     err.pub.emit_message = Silent;
     err.pub.output_message = SilentOutput;
     jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
+    auto dest = std::make_unique<SinkDestination>();
+    dest->sink = &sink;
+    dest->sinkFailed = false;
     const bool ok = Encode(info, err, rows, width, height, components, std::clamp(quality, 1, 100),
-                           out, size);
+                           *dest);
     jpeg_destroy_compress(&info);
+    if (ok) return EncodeResult::kDone;
+    return dest->sinkFailed ? EncodeResult::kNotStored : EncodeResult::kFailed;
+}
+
+// Encodes rows into the bytes of a JPEG file; empty on failure.
+std::vector<std::uint8_t> EncodeRows(const RowSource& rows, int width, int height, int components,
+                                     int quality) {
     std::vector<std::uint8_t> bytes;
-    if (ok && out) bytes.assign(out, out + size);
-    std::free(out);
+    const ByteSink append = [&bytes](const std::uint8_t* data, std::size_t size) {
+        bytes.insert(bytes.end(), data, data + size);
+        return true;
+    };
+    if (EncodeRows(rows, width, height, components, quality, append) != EncodeResult::kDone)
+        bytes.clear();
     return bytes;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    if (bytes.empty()) {
-        Fatal();
-        return false;
+// Encodes rows straight into the file at path, replacing it only when all went well.
+bool WriteRows(const std::string& path, const RowSource& rows, int width, int height,
+               int components, int quality) {
+    CReplacingFile file(path);
+    EncodeResult result = EncodeResult::kNotStored;
+    if (file.Open()) {
+        const ByteSink write = [&file](const std::uint8_t* data, std::size_t size) {
+            return file.Write(data, size);
+        };
+        result = EncodeRows(rows, width, height, components, quality, write);
+        if (result == EncodeResult::kDone && !file.Commit()) result = EncodeResult::kNotStored;
     }
-    if (!ReplaceFileContents(path, bytes)) {
-        Report().Report("Can't open " + path + "\n", "JPEG");
-        return false;
-    }
-    return true;
+    if (result == EncodeResult::kFailed) Fatal();
+    if (result == EncodeResult::kNotStored) Report().Report("Can't open " + path + "\n", "JPEG");
+    return result == EncodeResult::kDone;
+}
+
+// Rows of an RGB picture, from the top: as they are in colour, averaged to grey otherwise
+// (into `grey`, one row long).
+RowSource RgbRows(std::span<const std::uint8_t> rgb, int width, bool colour,
+                  std::vector<std::uint8_t>& grey) {
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    if (colour) return [rgb, stride](int y) { return rgb.data() + static_cast<std::size_t>(y) * stride; };
+    grey.resize(static_cast<std::size_t>(width));
+    return [rgb, stride, width, &grey](int y) {
+        const std::uint8_t* in = rgb.data() + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x, in += 3)
+            grey[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>((in[0] + in[1] + in[2]) / 3);
+        return static_cast<const std::uint8_t*>(grey.data());
+    };
 }
 
 } // namespace
@@ -371,30 +447,25 @@ std::vector<std::uint8_t> EncodeJpeg(std::span<const std::uint8_t> rgb, int widt
                                      bool colour, int quality) {
     if (width <= 0 || height <= 0 || rgb.size() < static_cast<std::size_t>(width) * height * 3)
         return {};
-    const std::size_t stride = static_cast<std::size_t>(width) * 3;
-    if (colour)
-        return EncodeRows([&](int y) { return rgb.data() + static_cast<std::size_t>(y) * stride; },
-                          width, height, 3, quality);
-    std::vector<std::uint8_t> grey(static_cast<std::size_t>(width));
-    return EncodeRows(
-        [&](int y) {
-            const std::uint8_t* in = rgb.data() + static_cast<std::size_t>(y) * stride;
-            for (int x = 0; x < width; ++x, in += 3)
-                grey[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>((in[0] + in[1] + in[2]) / 3);
-            return static_cast<const std::uint8_t*>(grey.data());
-        },
-        width, height, 1, quality);
+    std::vector<std::uint8_t> grey;
+    return EncodeRows(RgbRows(rgb, width, colour, grey), width, height, colour ? 3 : 1, quality);
 }
 
 bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int width, int height,
                bool colour, int quality) {
-    return WriteBytes(path, EncodeJpeg(rgb, width, height, colour, quality));
+    if (width <= 0 || height <= 0 || rgb.size() < static_cast<std::size_t>(width) * height * 3) {
+        Fatal();
+        return false;
+    }
+    std::vector<std::uint8_t> grey;
+    return WriteRows(path, RgbRows(rgb, width, colour, grey), width, height, colour ? 3 : 1, quality);
 }
 
 bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality) {
     if (bitmap.IsNull() || bitmap.BitsPerPixel() != 32) return false;
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(bitmap.Width()) * 3);
-    const std::vector<std::uint8_t> bytes = EncodeRows(
+    return WriteRows(
+        path,
         [&](int y) {
             const std::uint8_t* in = bitmap.Row(bitmap.Height() - 1 - y);
             std::uint8_t* out = rgb.data();
@@ -406,7 +477,6 @@ bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality) {
             return static_cast<const std::uint8_t*>(rgb.data());
         },
         bitmap.Width(), bitmap.Height(), 3, quality);
-    return WriteBytes(path, bytes);
 }
 
 } // namespace tsl

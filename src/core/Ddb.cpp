@@ -1,6 +1,7 @@
 #include "core/Ddb.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/mman.h>
@@ -26,7 +27,9 @@ constexpr std::size_t kHugePageBlock = std::size_t{4} << 20; // two huge pages o
 }
 
 void AdviseHugePages(void* start, std::size_t size) {
-    if (size < kHugePageBlock) return;
+    // TSL_NO_HUGE_PAGES in the environment turns the advice off, to measure without it.
+    static const bool off = std::getenv("TSL_NO_HUGE_PAGES") != nullptr;
+    if (off || size < kHugePageBlock) return;
     const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
     const auto end = reinterpret_cast<std::uintptr_t>(start) + size;

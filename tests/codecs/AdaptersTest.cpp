@@ -491,11 +491,21 @@ TEST_F(AdaptersTest, JpegFailuresShowTheirMessages) {
         }
     EXPECT_TRUE(ReadJpegMemory(big, w, h).empty());
     EXPECT_FALSE(WriteJpeg((m_dir / "no/such/dir.jpg").string(), Bytes(3, 0), 1, 1, true, 90));
+    // The disk fills up while the compressed bytes stream out: the old file stays, alone.
+    const fs::path kept = m_dir / "kept.jpg";
+    std::ofstream(kept) << "old";
+    Bytes noise(256 * 256 * 3);
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
+    EXPECT_FALSE(WithFileSizeLimit(16384, [&] {
+        return WriteJpeg(kept.string(), noise, 256, 256, true, 100);
+    }));
+    EXPECT_EQ(ReadBytes(kept), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
     EXPECT_EQ(m_messages.texts,
               (std::vector<std::string>{"JPEG :\nCan't open " + missing + "\n", "JPG Fatal Error",
                                         "JPG Fatal Error", "JPG out of memory",
-                                        "Can't open " + (m_dir / "no/such/dir.jpg").string() +
-                                            "\n"}));
+                                        "Can't open " + (m_dir / "no/such/dir.jpg").string() + "\n",
+                                        "Can't open " + kept.string() + "\n"}));
 }
 
 TEST_F(AdaptersTest, WritersLeaveTheOldFileWhenTheyFail) {

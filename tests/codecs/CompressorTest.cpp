@@ -1,6 +1,7 @@
 #include "codecs/Compressor.h"
 #include "core/Services.h"
 #include "core/SettingsFile.h"
+#include "support/ImageTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -65,19 +66,7 @@ Bytes Expanded(const Bytes& packed) {
     return out;
 }
 
-// Runs fn while no file may grow beyond limit bytes (a limit that binds root too).
-template <class Fn> auto WithFileSizeLimit(rlim_t limit, Fn fn) {
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = limit;
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto result = fn();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    return result;
-}
+using testkit::WithFileSizeLimit;
 
 Bytes ReadFile(const fs::path& p) {
     std::ifstream f(p, std::ios::binary);

@@ -7,6 +7,8 @@
 
 #include <sys/resource.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +23,21 @@ namespace tsl::testkit {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+
+// Runs fn while no file may grow beyond limit bytes (a limit that binds root too): writes past
+// it fail as on a full disk.
+template <class Fn> auto WithFileSizeLimit(rlim_t limit, Fn fn) {
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const auto result = fn();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    return result;
+}
 
 inline Bytes ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
