@@ -1,5 +1,6 @@
 // Fuzz target for the JPEG adapter: any bytes decode without a fault, to nothing or to exactly
-// width x height x 3 bytes within the pixel limit; what decodes encodes again.
+// width x height x 3 bytes within the pixel limit; what decodes encodes again. The decode
+// straight into a device bitmap gives the same pixels, or fails as the RGB decode does.
 
 #include "codecs/Jpeg.h"
 #include "core/Services.h"
@@ -28,9 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tsl::InstallReport(&quiet);
     int width = 0, height = 0;
     const std::vector<std::uint8_t> rgb = tsl::ReadJpegMemory({data, size}, width, height);
+    const tsl::CDdb device = tsl::ReadJpegDdbMemory({data, size});
+    Require(device.IsNull() == rgb.empty(), "the two decodes disagree on success");
     if (rgb.empty()) {
         Require(width == 0 && height == 0, "failure with a size");
         return 0;
+    }
+    Require(device.Width() == width && device.Height() == height, "the two decodes differ in size");
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* d = device.Row(height - 1 - y);
+        const std::uint8_t* s = rgb.data() + static_cast<std::size_t>(y) * width * 3;
+        for (int x = 0; x < width; ++x, d += 4, s += 3)
+            Require(d[0] == s[2] && d[1] == s[1] && d[2] == s[0] && d[3] == 0,
+                    "the two decodes differ in a pixel");
     }
     Require(width > 0 && height > 0 &&
                 static_cast<std::uint64_t>(width) * height <= tsl::kPixelLimit &&

@@ -87,26 +87,6 @@ public:
     int height = 0;
 };
 
-// Rows handed to the caller's functions.
-class CallbackTarget final : public RowTarget {
-public:
-    CallbackTarget(const std::function<bool(int, int)>& start,
-                   const std::function<void(int, const std::uint8_t*)>& row)
-        : m_start(start), m_row(row) {}
-    bool Start(int width, int height) override {
-        try {
-            return m_start(width, height);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    }
-    void Row(int y, const std::uint8_t* rgb) override { m_row(y, rgb); }
-
-private:
-    const std::function<bool(int, int)>& m_start;
-    const std::function<void(int, const std::uint8_t*)>& m_row;
-};
-
 // The decoding steps that may jump: kept free of objects with destructors. Returns false after
 // a fatal library error; `noMemory` is set when the picture is too large to hold.
 bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std::uint8_t> bytes,
@@ -393,20 +373,17 @@ std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& hei
     return ReadJpegMemory(bytes, width, height);
 }
 
-bool ReadJpegRows(const std::string& path, const std::function<bool(int, int)>& start,
-                  const std::function<void(int, const std::uint8_t*)>& row) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes)) return false;
-    CallbackTarget target(start, row);
-    return DecodeInto(bytes, target);
+
+CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes) {
+    DdbTarget target;
+    if (!DecodeInto(bytes, target)) return {};
+    return std::move(target.bitmap);
 }
 
 CDdb ReadJpegDdb(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) return {};
-    DdbTarget target;
-    if (!DecodeInto(bytes, target)) return {};
-    return std::move(target.bitmap);
+    return ReadJpegDdbMemory(bytes);
 }
 
 namespace {

@@ -8,7 +8,6 @@
 #include "core/PackedDib.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,13 +25,9 @@ std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, in
 std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height);
 // The same file as a 24-bit bottom-up packed DIB; empty on failure.
 PackedDib ReadJpegDib(const std::string& path);
-// Decodes the file row by row without a copy of the whole picture: start(width, height) is
-// called once (false refuses, as out of memory), then row(y, rgb) for each row from the top.
-// Failures are reported as ReadJpeg reports them.
-bool ReadJpegRows(const std::string& path, const std::function<bool(int, int)>& start,
-                  const std::function<void(int, const std::uint8_t*)>& row);
-// The file decoded straight into a 32-bit device bitmap; null on failure.
+// The file (or bytes) decoded straight into a 32-bit device bitmap; null on failure.
 CDdb ReadJpegDdb(const std::string& path);
+CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes);
 PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes);
 
 // Encodes rows from the top, no padding, red-green-blue. With colour false the pixels are
