@@ -19,6 +19,7 @@
 
 #include "BareJpeg.h"
 #include "RatioReporter.h"
+#include "ViewportBench.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -117,16 +118,6 @@ Fixture& Files() {
     return fixture;
 }
 
-// Counts the viewport's paint events, so that a timing of nothing is caught.
-class CPaintCounter : public QObject {
-public:
-    int count = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count;
-        return false;
-    }
-};
-
 // One shown paint control whose viewport is 1200x800 once it holds a large image (both
 // scroll bars showing).
 CPntCtrl& Control() {
@@ -136,12 +127,7 @@ CPntCtrl& Control() {
         c->resize(kViewWidth, kViewHeight);
         c->show();
         QApplication::processEvents();
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            const QSize have = c->viewport()->size();
-            if (have == QSize(kViewWidth, kViewHeight)) break;
-            c->resize(c->size() + QSize(kViewWidth, kViewHeight) - have);
-            QApplication::processEvents();
-        }
+        ::bench::FitViewport(*c, QSize(kViewWidth, kViewHeight));
         return c;
     }();
     return *ctrl;
@@ -160,13 +146,12 @@ bool OpenToFirstFrame(CPntCtrl& ctrl, const std::string& path) {
 void Open(benchmark::State& state, const Picture& picture) {
     if (!Files().ok) return state.SkipWithError("the test files could not be made");
     CPntCtrl& ctrl = Control();
-    CPaintCounter counter;
+    ::bench::CPaintCounter counter;
     ctrl.viewport()->installEventFilter(&counter);
     for (auto _ : state)
         if (!OpenToFirstFrame(ctrl, picture.file)) state.SkipWithError("open failed");
     ctrl.viewport()->removeEventFilter(&counter);
-    if (counter.count < static_cast<int>(state.iterations()))
-        state.SkipWithError("the viewport received fewer paint events than iterations");
+    ::bench::CheckPainted(state, counter);
     if (ctrl.Image().Width() != static_cast<int>(picture.screen.Width()))
         state.SkipWithError("the control does not hold the picture");
 }

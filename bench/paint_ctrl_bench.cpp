@@ -5,6 +5,8 @@
 
 #include "paint/PntCtrl.h"
 
+#include "ViewportBench.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -31,16 +33,6 @@ constexpr int kImageHeight = 6000;
 constexpr int kViewWidth = 1600;
 constexpr int kViewHeight = 1000;
 constexpr int kRepetitions = 7;
-
-// Counts the paint events the viewport receives, so that a timing of nothing is caught.
-class CPaintCounter : public QObject {
-public:
-    int count = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count;
-        return false;
-    }
-};
 
 // Gradients with noise and a checker of 37-pixel cells: every magnification shows detail.
 void FillPattern(tsl::CDIBSection& image) {
@@ -82,12 +74,7 @@ CPntCtrl& Control() {
 // exactly 1600x1000, and scrolls to the middle of the image.
 bool PrepareView(CPntCtrl& ctrl, int zoom) {
     ctrl.SetZoomPercent(zoom);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const QSize have = ctrl.viewport()->size();
-        if (have == QSize(kViewWidth, kViewHeight)) break;
-        ctrl.resize(ctrl.size() + QSize(kViewWidth, kViewHeight) - have);
-        QApplication::processEvents();
-    }
+    ::bench::FitViewport(ctrl, QSize(kViewWidth, kViewHeight));
     QScrollBar* h = ctrl.horizontalScrollBar();
     QScrollBar* v = ctrl.verticalScrollBar();
     h->setValue((h->minimum() + h->maximum()) / 2);
@@ -124,10 +111,6 @@ bool ShowsImage(CPntCtrl& ctrl) {
     return sampled >= 20 && matched == sampled;
 }
 
-void CheckPainted(benchmark::State& state, const CPaintCounter& counter) {
-    if (counter.count < static_cast<int>(state.iterations()))
-        state.SkipWithError("the viewport received fewer paint events than iterations");
-}
 
 void SendMove(QWidget* target, QPoint pos) {
     QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(target->mapToGlobal(pos)),
@@ -154,11 +137,11 @@ void PaintViewport(benchmark::State& state) {
         state.SkipWithError("the viewport does not show the image");
         return;
     }
-    CPaintCounter counter;
+    ::bench::CPaintCounter counter;
     ctrl.viewport()->installEventFilter(&counter);
     for (auto _ : state) ctrl.viewport()->repaint();
     ctrl.viewport()->removeEventFilter(&counter);
-    CheckPainted(state, counter);
+    ::bench::CheckPainted(state, counter);
 }
 BENCHMARK(PaintViewport)
     ->Arg(10)
@@ -181,7 +164,7 @@ void PenStrokeStep(benchmark::State& state) {
     QWidget* view = ctrl.viewport();
     const QPoint a(700, 450), b(880, 540);
     SendButton(view, QEvent::MouseButtonPress, a);
-    CPaintCounter counter;
+    ::bench::CPaintCounter counter;
     view->installEventFilter(&counter);
     bool toB = true;
     for (auto _ : state) {
@@ -190,7 +173,7 @@ void PenStrokeStep(benchmark::State& state) {
     }
     view->removeEventFilter(&counter);
     SendButton(view, QEvent::MouseButtonRelease, toB ? a : b);
-    CheckPainted(state, counter);
+    ::bench::CheckPainted(state, counter);
     ctrl.ClearHistory();
 }
 BENCHMARK(PenStrokeStep)
@@ -233,12 +216,12 @@ void AirbrushTick(benchmark::State& state) {
         state.SkipWithError("the airbrush did not start");
         return;
     }
-    CPaintCounter counter;
+    ::bench::CPaintCounter counter;
     view->installEventFilter(&counter);
     for (auto _ : state) ctrl.AirbrushTick();
     view->removeEventFilter(&counter);
     SendButton(view, QEvent::MouseButtonRelease, at);
-    CheckPainted(state, counter);
+    ::bench::CheckPainted(state, counter);
     ctrl.ClearHistory();
     ctrl.SetMode(tsl::kModePen);
 }

@@ -60,8 +60,11 @@ int CBmp::Load(const std::string& path) {
 
 int CBmp::Save(const std::string& path, ScreenSize screen) const {
     if (IsNull()) return 0;
-    const CDdb wide = m_ddb.BitsPerPixel() == 32 ? CDdb() : DdbFromImage(Bitmap());
-    return WriteImageFile(path, wide.IsNull() ? m_ddb : wide, m_palette, screen) ? 1 : 0;
+    // Written from the screen's 32 bits, as the picture is drawn.
+    const bool ok = m_ddb.BitsPerPixel() == 32
+                        ? WriteImageFile(path, m_ddb, m_palette, screen)
+                        : WriteImageFile(path, ScreenDdb(m_ddb), m_palette, screen);
+    return ok ? 1 : 0;
 }
 
 void CBmp::SetImage(CDdb bitmap, std::vector<RGBQUAD> palette) {
@@ -77,7 +80,7 @@ const QImage& CBmp::Bitmap() const {
 }
 
 CDdb CBmp::TakeBitmap() {
-    CDdb out = m_ddb.IsNull() ? DdbFromImage(m_bitmap) : std::move(m_ddb);
+    CDdb out = std::move(m_ddb);
     Free();
     return out;
 }

@@ -44,9 +44,9 @@ public:
     void Tile(QPainter& painter, int left, int top, int right, int bottom, int xOffset = 0,
               int yOffset = 0);
 
-    int Width() const { return m_bitmap.isNull() ? m_ddb.Width() : m_bitmap.width(); }
-    int Height() const { return m_bitmap.isNull() ? m_ddb.Height() : m_bitmap.height(); }
-    bool IsNull() const { return m_bitmap.isNull() && m_ddb.IsNull(); }
+    int Width() const { return m_ddb.Width(); }
+    int Height() const { return m_ddb.Height(); }
+    bool IsNull() const { return m_ddb.IsNull(); }
     // Copies bitmap, palette and transparent flag into target (the colour and mask are not).
     void Copy(CBmp& target) const;
     void Free();
@@ -60,8 +60,9 @@ public:
     void SetImage(CDdb bitmap, std::vector<RGBQUAD> palette);
     // The picture as an RGB32 image, made on first use.
     const QImage& Bitmap() const;
-    // Hands the picture over as a device bitmap (at the depth it was given; 32 bits when it
-    // came as a QImage) and frees the image.
+    // The picture as a device bitmap, at the depth it was given.
+    const CDdb& DeviceBitmap() const { return m_ddb; }
+    // Hands that bitmap over and frees the image.
     CDdb TakeBitmap();
     const std::vector<RGBQUAD>& Palette() const { return m_palette; }
     // The mask made by the last transparent drawing; null until then.
@@ -71,7 +72,7 @@ private:
     const QImage& MaskImage();
 
     CDdb m_ddb;              // the bitmap as given; empty once taken or freed
-    mutable QImage m_bitmap; // the drawable picture, made from m_ddb when first asked for
+    mutable QImage m_bitmap; // the drawable picture: made from m_ddb when first asked for
     std::vector<RGBQUAD> m_palette;
     QImage m_mask;
     bool m_transparent = false;

@@ -18,7 +18,9 @@ CDdb CDdb::Create(int width, int height, int bitsPerPixel) {
     d.m_height = height;
     d.m_bitsPerPixel = bitsPerPixel;
     d.m_stride = *stride;
-    ResizeZeroed(d.m_bits, *size);
+    d.m_bits.reserve(*size); // allocated, not yet touched
+    AdviseHugePages(d.m_bits.data(), *size);
+    d.m_bits.resize(*size, 0);
     return d;
 }
 
@@ -35,16 +37,6 @@ void AdviseHugePages(void* start, std::size_t size) {
     const auto end = reinterpret_cast<std::uintptr_t>(start) + size;
     if (end > first) // advice only: a system without huge pages simply declines
         madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
-void ResizeZeroed(std::vector<std::uint8_t>& block, std::size_t size) {
-    block.clear();
-    if (size > block.capacity()) {
-        std::vector<std::uint8_t>().swap(block);
-        block.reserve(size); // allocated, not yet touched
-        AdviseHugePages(block.data(), size);
-    }
-    block.resize(size, 0);
 }
 
 void ClearFourthBytes(std::uint8_t* pixels, std::size_t count) {

@@ -45,9 +45,7 @@ private:
 // Pixel blocks of several megabytes are backed by the system's huge pages where it offers
 // them on request (transparent huge pages in "madvise" mode). The first touch of fresh memory
 // dominates making a large picture: with 4 KiB pages a 24-megapixel image takes some 24,000
-// page faults, with 2 MiB pages fewer than 50.
-// `block` resized to `size` zero bytes, with a fresh large allocation advised first.
-void ResizeZeroed(std::vector<std::uint8_t>& block, std::size_t size);
+// page faults, with 2 MiB pages fewer than 50. Create advises its rows so.
 // Advises huge pages for the fresh, not yet touched memory at start (large blocks only).
 void AdviseHugePages(void* start, std::size_t size);
 

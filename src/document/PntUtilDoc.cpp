@@ -77,7 +77,7 @@ CDdb CPntUtilDoc::CurrentBitmap() const {
     for (CView* view : Views())
         if (auto* v = dynamic_cast<CPntUtilView*>(view); v && v->Control().HasImage())
             return v->CurrentBitmap();
-    return DdbFromImage(m_holder.Bitmap());
+    return ScreenDdb(m_holder.DeviceBitmap());
 }
 
 bool CPntUtilDoc::IsModified() const {
