@@ -1,5 +1,6 @@
 #include "core/PackedDib.h"
 
+#include "core/DibHeader.h"
 #include "core/Palette.h"
 
 #include <cstring>
@@ -12,30 +13,29 @@ int PackedDibColourCount(const BITMAPINFOHEADER& h) {
 }
 
 std::optional<PackedDibView> ViewPackedDib(const PackedDib& dib) {
-    if (dib.size() < BITMAPINFOHEADER::kSize) return std::nullopt;
-    PackedDibView v;
-    v.header = BITMAPINFOHEADER::Read(dib.data());
-    const BITMAPINFOHEADER& h = v.header;
-    if (h.biSize < BITMAPINFOHEADER::kSize || h.biSize > dib.size()) return std::nullopt;
-    if (h.biCompression != BI_RGB) return std::nullopt;
-    const int bpp = h.biBitCount;
+    const auto h = ReadDibHeader(dib.data(), dib.size());
+    if (!h || h->size < BITMAPINFOHEADER::kSize || h->info.biCompression != BI_RGB)
+        return std::nullopt;
+    const int bpp = h->info.biBitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return std::nullopt;
-    const int colours = PackedDibColourCount(h);
+    const int colours = PackedDibColourCount(h->info);
     if (colours < 0) return std::nullopt;
-    auto size = DibImageSize(h.biWidth, h.biHeight, bpp);
-    if (!size) return std::nullopt;
-    const std::size_t bitsOffset = h.biSize + 4u * static_cast<std::size_t>(colours);
-    if (bitsOffset > dib.size() || *size > dib.size() - bitsOffset) return std::nullopt;
-    v.width = h.biWidth;
-    v.topDown = h.biHeight < 0;
-    v.height = v.topDown ? -h.biHeight : h.biHeight;
+    DibLayoutOptions options;
+    options.tableEntries = static_cast<std::uint64_t>(colours);
+    const auto l = LayOutDib(*h, dib.size(), options);
+    if (!l) return std::nullopt;
+    PackedDibView v;
+    v.header = h->info;
+    v.width = static_cast<int>(l->width);
+    v.height = static_cast<int>(l->height);
+    v.topDown = l->topDown;
     v.bitsPerPixel = bpp;
     v.colourCount = colours;
-    v.table = reinterpret_cast<const RGBQUAD*>(dib.data() + h.biSize);
-    v.stride = *DibStride(h.biWidth, bpp);
-    v.bitsOffset = bitsOffset;
-    v.imageSize = *size;
+    v.table = reinterpret_cast<const RGBQUAD*>(dib.data() + l->tableOffset);
+    v.stride = l->stride;
+    v.bitsOffset = l->bitsOffset;
+    v.imageSize = l->imageSize;
     return v;
 }
 
