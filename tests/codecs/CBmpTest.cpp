@@ -7,9 +7,10 @@
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
 
+#include "support/ImageTestKit.h"
+
 #include <QPainter>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -112,8 +113,8 @@ TEST(CBmp, TilesFromTheOffsetAndClipsAtTheRightAndBottom) {
 }
 
 TEST(CBmp, LoadsSavesAndCopies) {
-    const fs::path dir = fs::temp_directory_path() / ("cbmptest-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const testkit::TempDir temp;
+    const fs::path& dir = temp.Path();
     CBmp bmp;
     bmp.SetImage(Picture(), {});
     ASSERT_EQ(bmp.Save((dir / "p.bmp").string()), 1);
@@ -149,7 +150,7 @@ TEST(CBmp, LoadsSavesAndCopies) {
     }
 
     // A JPEG is read at the screen's depth, with the RGB reader's pixels.
-    const fs::path photo = fs::path(TSL_TESTDATA) / "jpeg/pillow/pil_sample_rgb.jpg";
+    const fs::path photo = testkit::TestData() / "jpeg/pillow/pil_sample_rgb.jpg";
     int w = 0, h = 0;
     const std::vector<std::uint8_t> rgb = ReadJpeg(photo.string(), w, h);
     ASSERT_FALSE(rgb.empty());
@@ -171,7 +172,6 @@ TEST(CBmp, LoadsSavesAndCopies) {
     EXPECT_EQ(copy.Bitmap(), back.Bitmap());
     EXPECT_TRUE(copy.Transparent());
     EXPECT_EQ(copy.Palette().size(), 2u);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -66,17 +65,10 @@ Bytes Expanded(const Bytes& packed) {
     return out;
 }
 
+using testkit::Listing;
+using testkit::ReadBytes;
 using testkit::WithFileSizeLimit;
-
-Bytes ReadFile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& p, const Bytes& b) {
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
+using testkit::WriteBytes;
 
 // Records what the operations report.
 class CRecordingCompressor : public CCompressor {
@@ -224,13 +216,10 @@ TEST(Compressor, ReportsProgressAndModeAndResetsItsTables) {
     }
 }
 
-// Each test works in a folder of its own, which is also the temporary folder (TMPDIR).
-class CompressorFiles : public ::testing::Test {
+// Each test works in a folder of its own, whose "tmp" is also the temporary folder (TMPDIR).
+class CompressorFiles : public testkit::TempDirTest {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        m_dir = fs::temp_directory_path() /
-                ("tsl-lzh-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         fs::create_directories(m_dir / "tmp");
         const char* old = std::getenv("TMPDIR");
         m_oldTmp = old ? old : "";
@@ -241,29 +230,20 @@ protected:
             ::unsetenv("TMPDIR");
         else
             ::setenv("TMPDIR", m_oldTmp.c_str(), 1);
-        fs::remove_all(m_dir);
     }
-    std::vector<std::string> Listing(const fs::path& folder) const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder))
-            names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    fs::path m_dir;
     std::string m_oldTmp;
 };
 
 TEST_F(CompressorFiles, FileRunsOpenReplaceAndRefuse) {
     const fs::path in = m_dir / "in", packed = m_dir / "packed", out = m_dir / "out";
     const Bytes data = Text(50000, 11);
-    WriteFile(in, data);
-    WriteFile(out, Of("old"));
+    WriteBytes(in, data);
+    WriteBytes(out, Of("old"));
     CRecordingCompressor c;
     EXPECT_EQ(c.CompressOrExpand(in, packed, CCompressor::kCompress), 1);
     EXPECT_EQ(c.CompressOrExpand(packed, out, CCompressor::kExpand), 1);
-    EXPECT_TRUE(ReadFile(out) == data);
-    EXPECT_EQ(ReadFile(packed), Packed(data));
+    EXPECT_TRUE(ReadBytes(out) == data);
+    EXPECT_EQ(ReadBytes(packed), Packed(data));
 
     // A wrong signature leaves the output empty, and the run still succeeds.
     EXPECT_EQ(c.CompressOrExpand(in, out, CCompressor::kExpand), 1);
@@ -288,19 +268,19 @@ TEST_F(CompressorFiles, FileRunsOpenReplaceAndRefuse) {
 
 TEST_F(CompressorFiles, FailedWritesReportOnceAndKeepTheTarget) {
     const fs::path in = m_dir / "in", out = m_dir / "out";
-    WriteFile(in, Random(200000, 12));
+    WriteBytes(in, Random(200000, 12));
     {
         CRecordingCompressor c; // a full device is written in place
         EXPECT_EQ(c.CompressOrExpand(in, "/dev/full", CCompressor::kCompress), 0);
         EXPECT_EQ(c.errors, std::vector<int>{CCompressor::kWriteFailed});
     }
     // A file size limit makes a write fail half-way; the old output survives.
-    WriteFile(out, Of("old"));
+    WriteBytes(out, Of("old"));
     CRecordingCompressor c;
     const auto compress = [&] { return c.CompressOrExpand(in, out, CCompressor::kCompress); };
     EXPECT_EQ(WithFileSizeLimit(4096, compress), 0);
     EXPECT_EQ(c.errors, std::vector<int>{CCompressor::kWriteFailed});
-    EXPECT_EQ(ReadFile(out), Of("old"));
+    EXPECT_EQ(ReadBytes(out), Of("old"));
     EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"in", "out", "tmp"}));
 }
 
@@ -319,7 +299,7 @@ TEST_F(CompressorFiles, SettingsStoreSavesAndLoadsCompressed) {
     store.WriteInt("New", "Width", 640);
     store.WriteString("Dir", "OpenSave", std::string(5000, 'x'));
     ASSERT_TRUE(store.Save(true));
-    const Bytes packed = ReadFile(file);
+    const Bytes packed = ReadBytes(file);
     EXPECT_EQ(packed, Packed(Of(store.Serialise())));
     EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"Settings.ini", "tmp"}));
     EXPECT_TRUE(Listing(m_dir / "tmp").empty()) << "the temporary text file is removed";
@@ -341,12 +321,12 @@ TEST_F(CompressorFiles, SettingsStoreSavesAndLoadsCompressed) {
     EXPECT_FALSE(WithFileSizeLimit(textSize, [&] { return store.Save(true); }));
     InstallReport(nullptr);
     EXPECT_EQ(reports.texts, std::vector<std::string>{"Error: 1"});
-    EXPECT_EQ(ReadFile(file), packed);
+    EXPECT_EQ(ReadBytes(file), packed);
     EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"Settings.ini", "tmp"}));
     EXPECT_TRUE(Listing(m_dir / "tmp").empty());
 
     // A plain file read in compressed mode is no container: nothing is read.
-    WriteFile(file, Of("[A]\r\nk=v\r\n"));
+    WriteBytes(file, Of("[A]\r\nk=v\r\n"));
     CSettingsFile plain;
     EXPECT_TRUE(plain.Load(file, true));
     EXPECT_TRUE(plain.Map().empty());

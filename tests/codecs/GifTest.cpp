@@ -1,65 +1,21 @@
 #include "codecs/Gif.h"
 
+#include "support/ImageTestKit.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
-#include <sstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace tsl {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-const std::string kTestData = TSL_TESTDATA;
-
-Bytes Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Save(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Standard output of a shell command; empty when it fails.
-std::string Run(const std::string& command) {
-    std::string out;
-    if (std::FILE* p = popen(command.c_str(), "r")) {
-        char buffer[1 << 16];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
-            out.append(buffer, n);
-        if (pclose(p) != 0) out.clear();
-    }
-    return out;
-}
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/gif-test-XXXXXX";
-        m_path = mkdtemp(name);
-    }
-    ~TempDir() { std::system(("rm -rf '" + m_path + "'").c_str()); }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    std::string Listing() const { return Run("ls -A '" + m_path + "'"); }
-
-private:
-    std::string m_path;
-};
+using namespace testkit;
 
 std::string Sha256(const Bytes& bytes) {
     TempDir dir;
-    Save(dir / "rgba", bytes);
-    return Run("sha256sum '" + (dir / "rgba") + "'").substr(0, 64);
+    return testkit::Sha256(bytes, dir / "rgba");
 }
 
 int IndexAt(const PackedDib& dib, int x, int y) {
@@ -114,8 +70,7 @@ Bytes OnScreen(const PackedDib& dib, const GifFrameInfo& info, int screenW, int 
 
 // convert-im6.q16's reading of a GIF's first frame, RGB of transparent pixels zeroed.
 Bytes ImageMagickRgba(const std::string& path) {
-    const std::string s = Run("convert-im6.q16 '" + path + "[0]' -depth 8 rgba:- 2>/dev/null");
-    Bytes rgba(s.begin(), s.end());
+    Bytes rgba = Shell("convert-im6.q16 '" + path + "[0]' -depth 8 rgba:- 2>/dev/null");
     for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
         if (rgba[i + 3] == 0) rgba[i] = rgba[i + 1] = rgba[i + 2] = 0;
     return rgba;
@@ -268,45 +223,17 @@ TEST(GifRead, RefusesHugeClaimsBeforeAllocating) {
         Bytes file = g.Build();
         WriteLe16(&file[24], std::uint16_t(side));
         WriteLe16(&file[26], std::uint16_t(side));
-        Save(dir / "huge.gif", file);
+        WriteBytes(dir / "huge.gif", file);
         EXPECT_EQ(Decode(file).status, refusal);
-        // The peak memory of a child process that reads the file, and what it read.
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        if (fork() == 0) {
-            rusage before{}, after{};
-            getrusage(RUSAGE_SELF, &before);
+        const ChildRun run = RunInChild([&] {
             GifFrameInfo info;
             int status = 0;
-            const long refused = !ReadGif(dir / "huge.gif", 0, 0, info, status);
-            getrusage(RUSAGE_SELF, &after);
-            const long result[2] = {after.ru_maxrss - before.ru_maxrss, refused};
-            _exit(write(fds[1], result, sizeof result) == sizeof result ? 0 : 1);
-        }
-        close(fds[1]);
-        long result[2] = {-1, 0};
-        EXPECT_EQ(read(fds[0], result, sizeof result), long(sizeof result));
-        close(fds[0]);
-        wait(nullptr);
-        EXPECT_TRUE(result[1]) << side;
-        EXPECT_TRUE(result[0] >= 0 && result[0] < 32 * 1024)
-            << side << "² grew the process by " << result[0] << " KiB";
+            return !ReadGif(dir / "huge.gif", 0, 0, info, status);
+        });
+        EXPECT_TRUE(run.result) << side << "² is read";
+        EXPECT_TRUE(run.peakGrowthKb >= 0 && run.peakGrowthKb < 32 * 1024)
+            << side << "² grew the process by " << run.peakGrowthKb << " KiB";
     }
-}
-
-// Every GIF row of shared/testdata/MANIFEST.tsv: path, expectation, reference hash.
-std::vector<std::array<std::string, 3>> GifRows() {
-    const Bytes manifest = Load(kTestData + "/MANIFEST.tsv"); // bytes: some notes are not UTF-8
-    std::istringstream in(std::string(manifest.begin(), manifest.end()));
-    std::vector<std::array<std::string, 3>> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, '\t');)
-            f.push_back(cell);
-        if (f.size() >= 7 && f[1] == "gif") rows.push_back({f[0], f[2], f[6]});
-    }
-    return rows;
 }
 
 TEST(GifManifest, ValidFilesDecodeToTheReferencePixelsAndTheRestFailCleanly) {
@@ -314,22 +241,26 @@ TEST(GifManifest, ValidFilesDecodeToTheReferencePixelsAndTheRestFailCleanly) {
     const std::map<std::string, std::string> refused = {
         {"gif/gif-test-suite/max-codes.gif", "LZW minimum code size 11, outside 2..8"},
         {"gif/pillow/issue_2811.gif", "LZW minimum code size 11, outside 2..8"}};
+    const std::vector<ManifestRow> rows = Manifest("gif");
     int compared = 0;
-    for (const auto& [path, expected, hash] : GifRows()) {
-        const Bytes file = Load(kTestData + "/" + path);
+    for (const ManifestRow& row : rows) {
+        const std::string& path = row.path;
+        const Bytes file = ReadBytes(TestData() / path);
         const Decoded d = Decode(file);
-        if (expected != "valid" || hash.size() != 64) { // no reference: anything but a fault
+        if (!HasReference(row)) { // no reference: anything but a fault
             EXPECT_TRUE(!d.dib || ViewPackedDib(*d.dib)) << path;
         } else if (refused.count(path) || !d.dib) {
             EXPECT_TRUE(refused.count(path) && !d.dib) << path << (d.dib ? " decodes" : " fails");
         } else {
             EXPECT_EQ(Sha256(OnScreen(*d.dib, d.info, ReadLe16(&file[6]), ReadLe16(&file[8]))),
-                      hash)
+                      row.hash)
                 << path;
             ++compared;
         }
     }
-    EXPECT_GT(compared, 100);
+    EXPECT_EQ(compared, CountRows(rows, [&](const ManifestRow& r) {
+                  return HasReference(r) && !refused.count(r.path);
+              }));
 }
 
 PackedDib RandomDib(int w, int h, int bpp, std::mt19937& rng, int colours = -1) {
@@ -422,26 +353,27 @@ TEST(GifWrite, RoundTripsEveryDepthThroughOurReaderAndImageMagick) {
         EXPECT_EQ(EncodeGif(topDown, c.global, c.interlace, -1),
                   EncodeGif(dib, c.global, c.interlace, -1));
     }
-    EXPECT_EQ(dir.Listing(), "out.gif\n") << "no temporary file stays behind";
+    EXPECT_EQ(Listing(dir), std::vector<std::string>{"out.gif"})
+        << "no temporary file stays behind";
 }
 
 TEST(GifWrite, RefusesWhatItCannotWriteAndKeepsTheOldFile) {
     TempDir dir;
     std::mt19937 rng(3);
     const std::string path = dir / "keep.gif";
-    Save(path, {'o', 'l', 'd'});
+    WriteBytes(path, {'o', 'l', 'd'});
     chmod(path.c_str(), 0640);
     EXPECT_EQ(WriteGif(path, MakePackedDib(4, 4, 24), true, true, -1), 0) << "24 bits";
     EXPECT_EQ(WriteGif(path, RandomDib(65536, 1, 8, rng), true, true, -1), 0) << "too wide";
     EXPECT_EQ(WriteGif(path, RandomDib(4, 4, 8, rng), true, true, 256), 0) << "index beyond a byte";
     EXPECT_EQ(WriteGif(path, Bytes(10, 0), true, true, -1), 0) << "not a packed DIB";
     EXPECT_EQ(WriteGif(dir / "no/such/folder.gif", RandomDib(4, 4, 8, rng), true, true, -1), 0);
-    EXPECT_EQ(Load(path), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(ReadBytes(path), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(WriteGif(path, RandomDib(4, 4, 8, rng), true, true, -1), 1);
     struct stat st {};
     stat(path.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file's permissions are kept";
-    EXPECT_EQ(dir.Listing(), "keep.gif\n");
+    EXPECT_EQ(Listing(dir), std::vector<std::string>{"keep.gif"});
 }
 
 } // namespace

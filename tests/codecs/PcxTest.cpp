@@ -5,8 +5,6 @@
 #include "support/ImageTestKit.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,15 +23,7 @@ using namespace testkit;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-class PcxTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("pcxtest-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    fs::path m_dir;
-};
+class PcxTest : public TempDirTest {};
 
 // Valid rows whose manifest pixels this reader does not give: refused (no decoder), or checked
 // against another decoder's rendering of the file (or of a reference file beside it).
@@ -63,8 +53,9 @@ Bytes Rendering(const std::string& decoder, const fs::path& file) {
 }
 
 TEST_F(PcxTest, ManifestRowsDecodeToTheReferencePixelsOrFailCleanly) {
+    const std::vector<ManifestRow> rows = Manifest("pcx");
     int matched = 0, compared = 0;
-    for (const ManifestRow& row : Manifest("pcx")) {
+    for (const ManifestRow& row : rows) {
         SCOPED_TRACE(row.path);
         const fs::path file = fs::path(TSL_TESTDATA) / row.path;
         const PcxImage image = ReadPcxFile(file.string());
@@ -89,8 +80,15 @@ TEST_F(PcxTest, ManifestRowsDecodeToTheReferencePixelsOrFailCleanly) {
             ++compared;
         }
     }
-    EXPECT_EQ(matched, 10);
-    EXPECT_EQ(compared, 2);
+    // Every row with reference pixels was checked: against its hash, or as listed.
+    EXPECT_EQ(matched, CountRows(rows, [](const ManifestRow& r) {
+                  return HasReference(r) && !kExceptions.count(r.path);
+              }));
+    EXPECT_EQ(compared, CountRows(rows, [](const ManifestRow& r) {
+                  const auto e = kExceptions.find(r.path);
+                  return HasReference(r) && e != kExceptions.end() && e->second.decoder;
+              }));
+    EXPECT_GT(matched, 0);
 }
 
 // A device bitmap of the depth with runs and noise in every row, and its palette.
@@ -344,11 +342,13 @@ TEST_F(PcxTest, HugeClaimsAreRefusedWithoutAllocating) {
     // 50000 x 50000 is past the pixel limit; 20000 x 20000 is within it but 4 KB cannot hold it.
     for (int side : {50000, 20000}) {
         const Bytes file = MakeFile(8, 3, side, side, side, Bytes(4096, 0xFF));
-        const long before = PeakKb();
-        EXPECT_TRUE(ReadPcxMemory(file).IsNull()) << side;
-        std::istringstream stream(std::string(file.begin(), file.end()));
-        EXPECT_TRUE(ReadPcx(stream).IsNull()) << side;
-        EXPECT_LT(PeakKb() - before, 32 * 1024) << side;
+        const ChildRun run = RunInChild([&] {
+            EXPECT_TRUE(ReadPcxMemory(file).IsNull()) << side;
+            std::istringstream stream(std::string(file.begin(), file.end()));
+            EXPECT_TRUE(ReadPcx(stream).IsNull()) << side;
+        });
+        EXPECT_TRUE(run.peakGrowthKb >= 0 && run.peakGrowthKb < 32 * 1024)
+            << side << ": " << run.peakGrowthKb << " KiB";
     }
 }
 

@@ -32,8 +32,8 @@ Result Tool(const std::string& args, const fs::path& dir) {
 }
 
 TEST(Tslconvert, ConvertsKeepingTheDepthAndReportsErrors) {
-    const fs::path dir = fs::temp_directory_path() / ("tslconvert-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempDir temp;
+    const fs::path& dir = temp.Path();
     const std::string data = std::string(TSL_TESTDATA) + "/";
     const std::string rle = "'" + data + "bmp/bmpsuite/g/pal8rle.bmp'";
     const std::string q = "'" + dir.string() + "/";
@@ -83,7 +83,6 @@ TEST(Tslconvert, ConvertsKeepingTheDepthAndReportsErrors) {
     EXPECT_EQ(Tool(rle + " " + q + "y.xyz'", dir).status, 1);
     EXPECT_EQ(Tool("", dir).status, 2);
     EXPECT_EQ(Tool("--bogus a b", dir).status, 2);
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "core/SettingsFile.h"
 
+#include "support/ImageTestKit.h"
+
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <climits>
 #include <csignal>
 #include <filesystem>
@@ -52,34 +53,10 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
     out << bytes;
 }
 
-// Each test gets an empty folder of its own, removed afterwards (permissions restored first so
-// that read-only folders made by a test can go too).
-class SettingsFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static std::atomic<int> counter{0};
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / ("tsl-settings-" + std::to_string(::getpid()) + "-" +
-                                             std::to_string(counter++) + "-" + info->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (auto it = fs::recursive_directory_iterator(m_dir, ec);
-             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
-    // Names of everything in a folder, sorted.
-    static std::vector<std::string> Listing(const fs::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    fs::path m_dir;
-};
+// Each test gets an empty folder of its own, removed afterwards with the read-only folders a
+// test made in it.
+class SettingsFileTest : public tsl::testkit::TempDirTest {};
+using tsl::testkit::Listing;
 
 // --- The file format --------------------------------------------------------------------------
 

@@ -1,4 +1,4 @@
-// Our readers against shared/testdata/MANIFEST.tsv, and the files our writers make against
+// Our readers against tests/data/MANIFEST.tsv, and the files our writers make against
 // independent decoders (GraphicsMagick's gm, ImageMagick's convert-im6.q16, netpbm).
 
 #include "imaging/formats/Clp.h"
@@ -28,14 +28,8 @@ namespace {
 using namespace testkit;
 using Reader = std::function<bool(const Bytes&, PackedDib&, std::string&)>;
 
-class FormatsReferenceTest : public ::testing::Test {
+class FormatsReferenceTest : public TempDirTest {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() / ("tsl-formats-ref-" + std::to_string(::getpid()));
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     // Every row of the format: valid rows with a reference hash decode to it unless listed with
     // the reason; other rows either decode or fail with a message and no image.
     void CheckManifest(const std::string& format, const Reader& read,
@@ -64,8 +58,6 @@ protected:
         }
         std::printf("%s: %d manifest rows match the reference\n", format.c_str(), matched);
     }
-
-    fs::path m_dir;
 };
 
 TEST_F(FormatsReferenceTest, PsdManifest) {

@@ -569,7 +569,6 @@ TEST(FormatsWriters, Os2HeadersHaveTheirSizesAndDepths) {
 
 // Headers that claim 50000 x 50000 pixels (beyond the pixel limit) in a tiny file.
 TEST(FormatsReaders, HugeClaimsAreRefusedBeforeAllocating) {
-    const long before = PeakKb();
     auto be16 = [](Bytes& b, std::size_t at, unsigned v) {
         b[at] = static_cast<std::uint8_t>(v >> 8), b[at + 1] = static_cast<std::uint8_t>(v);
     };
@@ -636,30 +635,33 @@ TEST(FormatsReaders, HugeClaimsAreRefusedBeforeAllocating) {
     be32(xwd, 16, 1);
     be32(xwd, 20, 50000);
     be32(xwd, 24, 50000);
-    const std::vector<std::pair<Reader, Bytes>> cases = {
-        {ReadPsd, psd}, {ReadIlbm, iff}, {ReadFlic, flc}, {ReadIcon, ico},
-        {ReadClp, clp}, {ReadEmf, emf},  {ReadXwd10, xwd}, {ReadWmf, wmf}};
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        PackedDib dib;
-        std::string error;
-        EXPECT_FALSE(cases[i].first(cases[i].second, dib, error));
-        EXPECT_TRUE(error.find("pixel limit") != std::string::npos ||
-                    error.find("at most 30000") != std::string::npos)
-            << i << ": " << error;
-        EXPECT_TRUE(dib.empty());
-    }
-    // Within the limits but far more pixels than the data can hold: refused before allocating.
-    be32(psd, 14, 29000);
-    be32(psd, 18, 29000);
-    be16(iff, 20, 30000);
-    be16(iff, 22, 30000);
-    for (const auto& [read, file] : {std::pair<Reader, Bytes>{ReadPsd, psd}, {ReadIlbm, iff}}) {
-        PackedDib dib;
-        std::string error;
-        EXPECT_FALSE(read(file, dib, error));
-        EXPECT_NE(error.find("truncated"), std::string::npos) << error;
-    }
-    EXPECT_LT(PeakKb() - before, 32 * 1024) << "refusals allocate nothing large";
+    const ChildRun run = RunInChild([&] {
+        const std::vector<std::pair<Reader, Bytes>> cases = {
+            {ReadPsd, psd}, {ReadIlbm, iff}, {ReadFlic, flc},  {ReadIcon, ico},
+            {ReadClp, clp}, {ReadEmf, emf},  {ReadXwd10, xwd}, {ReadWmf, wmf}};
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            PackedDib dib;
+            std::string error;
+            EXPECT_FALSE(cases[i].first(cases[i].second, dib, error));
+            EXPECT_TRUE(error.find("pixel limit") != std::string::npos ||
+                        error.find("at most 30000") != std::string::npos)
+                << i << ": " << error;
+            EXPECT_TRUE(dib.empty());
+        }
+        // Within the limits but far more pixels than the data can hold: refused before allocating.
+        be32(psd, 14, 29000);
+        be32(psd, 18, 29000);
+        be16(iff, 20, 30000);
+        be16(iff, 22, 30000);
+        for (const auto& [read, file] : {std::pair<Reader, Bytes>{ReadPsd, psd}, {ReadIlbm, iff}}) {
+            PackedDib dib;
+            std::string error;
+            EXPECT_FALSE(read(file, dib, error));
+            EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+        }
+    });
+    EXPECT_TRUE(run.peakGrowthKb >= 0 && run.peakGrowthKb < 32 * 1024)
+        << "refusals allocate nothing large: " << run.peakGrowthKb << " KiB";
 }
 
 // Every prefix of a valid file: refused with a message or decoded, never read past the end

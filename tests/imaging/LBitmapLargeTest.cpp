@@ -4,9 +4,9 @@
 #include "imaging/LBitmap.h"
 
 #include "imaging/LBase.h"
+#include "support/ImageTestKit.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 TEST(LBitmapLarge, RotatesResizesAndSavesThreeHundredMegapixels) {
     LBase::LoadLibraries(kAllLibraries);
-    const fs::path dir = fs::temp_directory_path() / ("lbitmaplarge-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const testkit::TempDir temp;
+    const fs::path& dir = temp.Path();
     LBitmapBase b;
     ASSERT_EQ(b.Create(20000, 15000, 24), kSuccess);
     for (int y = 0; y < 15000; y += 97) b.GetHandle().Row(y)[3 * (y % 20000)] = 0; // some detail
@@ -34,7 +34,6 @@ TEST(LBitmapLarge, RotatesResizesAndSavesThreeHundredMegapixels) {
         EXPECT_EQ(back.GetWidth(), 10000);
         EXPECT_EQ(back.GetHeight(), 13000);
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

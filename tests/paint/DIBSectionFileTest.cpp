@@ -4,6 +4,7 @@
 
 #include "paint/DIBSection.h"
 
+#include "support/ImageTestKit.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
@@ -133,25 +134,24 @@ const std::map<QByteArray, Differs> kExceptions = {
 };
 
 TEST(DIBSectionFile, ReadsTheTestSuiteLikeTheReferenceDecoders) {
-    QFile manifest(QStringLiteral(TSL_TESTDATA "/MANIFEST.tsv"));
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    int matched = 0, refused = 0;
-    while (!manifest.atEnd()) {
-        const QList<QByteArray> row = manifest.readLine().trimmed().split('\t');
-        if (!row[0].startsWith("bmp/")) continue;
-        SCOPED_TRACE(row[0].constData());
-        const QByteArray bytes = ReadAll(QStringLiteral(TSL_TESTDATA "/") + row[0]);
+    const std::vector<testkit::ManifestRow> rows = testkit::Manifest("bmp");
+    int matched = 0, refused = 0, otherPixels = 0, plainWithReference = 0;
+    for (const testkit::ManifestRow& row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::string file = (testkit::TestData() / row.path).string();
+        const QByteArray bytes = ReadAll(QString::fromStdString(file));
         const auto h = BITMAPINFOHEADER::Read(
             reinterpret_cast<const std::uint8_t*>(bytes.leftJustified(54, '\0').constData()) + 14);
         const bool plain = bytes.startsWith("BM") && h.biSize == 40 && h.biCompression == BI_RGB &&
                            PlainDepth(h.biBitCount);
         CDIBSection d;
         d.Create(2, 2, 1, 8); // a failed load must leave the object empty
-        const bool ok = d.LoadBmp((QStringLiteral(TSL_TESTDATA "/") + row[0]).toStdString());
-        const auto exception = kExceptions.find(row[0]);
+        const bool ok = d.LoadBmp(file);
+        const auto exception = kExceptions.find(QByteArray::fromStdString(row.path));
         const bool expectLoad = exception != kExceptions.end()
                                     ? exception->second == Differs::OtherPixels
-                                    : plain && row[6] != "-";
+                                    : plain && testkit::HasHash(row);
+        plainWithReference += expectLoad && exception == kExceptions.end();
         ASSERT_EQ(ok, expectLoad);
         EXPECT_EQ(d.HasImage(), ok);
         if (!ok) {
@@ -160,11 +160,14 @@ TEST(DIBSectionFile, ReadsTheTestSuiteLikeTheReferenceDecoders) {
         }
         const QByteArray hash =
             QCryptographicHash::hash(Rgba(d), QCryptographicHash::Sha256).toHex();
-        EXPECT_EQ(hash == row[6], exception == kExceptions.end());
-        matched += hash == row[6];
+        EXPECT_EQ(hash.toStdString() == row.hash, exception == kExceptions.end());
+        matched += hash.toStdString() == row.hash;
+        otherPixels += exception != kExceptions.end();
     }
-    EXPECT_EQ(matched, 44);
-    EXPECT_GT(refused, 100);
+    // Every plain file with reference pixels gave them, and every row was read.
+    EXPECT_EQ(matched, plainWithReference);
+    EXPECT_GT(matched, 0);
+    EXPECT_EQ(matched + otherPixels + refused, static_cast<int>(rows.size()));
 }
 
 TEST(DIBSectionFile, RefusesInconsistentFilesAndResetsTheObject) {

@@ -1,5 +1,5 @@
-// CDIBSection: the primitives replayed against what GDI draws (shared/testdata/gdi) at every
-// depth, the Part's edge cases, creation and copies, palettes, depth changes and drawing.
+// CDIBSection: the primitives replayed against what GDI draws (tests/data/gdi) at every
+// depth, its edge cases, creation and copies, palettes, depth changes and drawing.
 
 #include "paint/DIBSection.h"
 

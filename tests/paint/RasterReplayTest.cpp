@@ -1,4 +1,4 @@
-// Replays every drawing case of testdata/gdi/INDEX.tsv (the text cases excepted: see
+// Replays every drawing case of tests/data/gdi/INDEX.tsv (the text cases excepted: see
 // RasterTextTest.cpp) through CRasterDC on a 64x48 bitmap of the case's depth and colour table,
 // and demands the reference file's pixel bytes exactly: palette indices, not only colours.
 // The calls column is a small language (FillRect({0,0,65,49},GetStockObject(WHITE_BRUSH));
@@ -6,6 +6,8 @@
 // values the results column lists for SetPixel and ExtFloodFill are checked as well.
 
 #include "paint/Raster.h"
+
+#include "support/ImageTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,7 @@ using namespace tsl;
 
 namespace {
 
-const std::string kGdiFolder = std::string(TSL_TESTDATA) + "/gdi/";
+const std::string kGdiFolder = (testkit::TestData() / "gdi/").string();
 
 struct ReplayCase {
     std::string name; // <case>_<depth>bpp
@@ -62,44 +64,6 @@ std::vector<ReplayCase> LoadCases() {
         cases.push_back(
             {"index_unreadable", "", 0, "", "", "too few cases in " + kGdiFolder + "INDEX.tsv"});
     return cases;
-}
-
-// A bottom-up BMP: 14-byte file header, 40-byte info header, colour table, bits at the offset.
-struct ReferenceBitmap {
-    int width = 0, height = 0, depth = 0;
-    std::size_t stride = 0;
-    std::vector<RGBQUAD> table;
-    std::vector<std::uint8_t> bits;
-};
-
-bool ReadBmp(const std::string& path, ReferenceBitmap& bmp, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                         std::istreambuf_iterator<char>());
-    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') {
-        error = "not a BMP: " + path;
-        return false;
-    }
-    const std::uint32_t offset = ReadLe32(&file[10]);
-    const BITMAPINFOHEADER info = BITMAPINFOHEADER::Read(&file[14]);
-    bmp.width = info.biWidth;
-    bmp.height = info.biHeight;
-    bmp.depth = info.biBitCount;
-    bmp.stride = static_cast<std::size_t>((bmp.width * bmp.depth + 31) / 32 * 4);
-    const std::size_t colours =
-        info.biClrUsed ? info.biClrUsed : static_cast<std::size_t>(ColourCountForDepth(bmp.depth));
-    const std::size_t size = bmp.stride * static_cast<std::size_t>(bmp.height);
-    if (bmp.height <= 0 || 54 + 4 * colours > offset || offset + size > file.size()) {
-        error = "unexpected layout: " + path;
-        return false;
-    }
-    for (std::size_t i = 0; i < colours; ++i) {
-        const std::uint8_t* q = &file[54 + 4 * i];
-        bmp.table.push_back({q[0], q[1], q[2], q[3]});
-    }
-    bmp.bits.assign(file.begin() + offset,
-                    file.begin() + static_cast<std::ptrdiff_t>(offset + size));
-    return true;
 }
 
 // One term of the calls language: a number, a name, a call name(args), a braced list {args},
@@ -329,9 +293,11 @@ class RasterReplayTest : public testing::TestWithParam<ReplayCase> {};
 TEST_P(RasterReplayTest, MatchesReference) {
     const ReplayCase& c = GetParam();
     ASSERT_TRUE(c.error.empty()) << c.error;
-    ReferenceBitmap ref;
     std::string error;
-    ASSERT_TRUE(ReadBmp(kGdiFolder + c.file, ref, error)) << error;
+    std::optional<testkit::ReferenceBmp> reference =
+        testkit::ReadReferenceBmp(kGdiFolder + c.file, error);
+    ASSERT_TRUE(reference) << error;
+    testkit::ReferenceBmp& ref = *reference;
     ASSERT_EQ(ref.depth, c.depth);
 
     std::vector<std::uint8_t> bits(ref.bits.size(), 0);

@@ -5,6 +5,7 @@
 #include "paint/Raster.h"
 
 #include "core/Palette.h"
+#include "support/ImageTestKit.h"
 
 #include <QFile>
 #include <QFont>
@@ -78,24 +79,12 @@ struct Dib {
 
 // A reference file: its colour table and its pixels, as a Dib.
 std::optional<Dib> LoadReference(const QString& name) {
-    QFile file(QStringLiteral(TSL_TESTDATA "/gdi/ref/") + name);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray data = file.readAll();
-    if (data.size() < 54) return std::nullopt;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(data.constData());
-    const BITMAPINFOHEADER info = BITMAPINFOHEADER::Read(p + 14);
-    const int count = info.biClrUsed ? static_cast<int>(info.biClrUsed)
-                                     : ColourCountForDepth(info.biBitCount);
-    std::vector<RGBQUAD> table(count);
-    for (int i = 0; i < count; ++i) {
-        const std::uint8_t* q = p + 54 + 4 * i;
-        table[i] = {q[0], q[1], q[2], q[3]};
-    }
-    Dib dib(info.biWidth, info.biHeight, info.biBitCount, table);
-    const std::size_t size = dib.stride * static_cast<std::size_t>(info.biHeight);
-    const std::uint32_t offset = ReadLe32(p + 10);
-    if (static_cast<std::size_t>(data.size()) < offset + size) return std::nullopt;
-    std::copy(p + offset, p + offset + size, dib.s.bits);
+    std::string error;
+    const std::optional<testkit::ReferenceBmp> reference =
+        testkit::ReadReferenceBmp(testkit::TestData() / "gdi/ref" / name.toStdString(), error);
+    if (!reference) return std::nullopt;
+    Dib dib(reference->width, reference->height, reference->depth, reference->table);
+    std::copy(reference->bits.begin(), reference->bits.end(), dib.s.bits);
     return dib;
 }
 
