@@ -37,20 +37,56 @@ bool Contains(const std::vector<int>& ids, int id) {
 
 TEST(Menus, DocumentMenuHoldsEveryCommandInItsPopup) {
     const std::map<QString, std::vector<int>> expected = {
-        {"&File", {57600, 57601, 32891, 32772, 57602, 32865, 57603, 57604, 32866, 57607, 57609,
-                   57606, 32895, 32815, 32773, 32813, 32814, 32905, 32906, 57665}},
-        {"&Edit", {57643, 57644, 57635, 57634, 57637, 32862, 32835}},
-        {"&View", {59392, 32861, 59393, 32777, 32772, 32838, 32856, 32860, 32858, 32859, 32849,
-                   32850, 32851, 32852, 32853, 32854, 32855, 32857}},
-        {"&Image", {32844, 32804, 32842, 32846, 32892, 32843, 32880, 32894, 32886, 32893, 32896,
-                    32887, 32885, 32900, 32901}},
-        {"R&otate", {32836, 32840, 32841}},
-        {"Effect&s", {32882, 32883, 32890, 32867, 32869, 32821, 32819, 32823, 32817, 32818,
-                      32820, 32824, 32826, 32827, 32834, 32825, 32828, 32829, 32830, 32831,
-                      32832, 32833}},
-        {"Capt&ure", {32808, 32990, 32881, 32991, 32898, 32899}},
-        {"&Window", {57650, 57651, 57649, 32865}},
-        {"&Help", {32779, 105, 32790, 33112, 33105, 57664}},
+        {"&File",
+         {ID_FILE_NEW,
+          ID_FILE_OPEN,
+          ID_FILE_RELOAD,
+          ID_BROWSE,
+          ID_FILE_CLOSE,
+          ID_FILE_CLOSE_ALL,
+          ID_FILE_SAVE,
+          ID_FILE_SAVE_AS,
+          ID_FILE_SAVE_ALL,
+          ID_FILE_PRINT,
+          ID_FILE_PRINT_PREVIEW,
+          ID_FILE_PRINT_SETUP,
+          ID_FIT_TO_PAGE,
+          ID_IMAGE_PROCESSOR,
+          ID_SLIDE_SHOW,
+          ID_QUICK_SLIDE_SHOW,
+          ID_QUICK_MULTI_SLIDE_SHOW,
+          ID_TWAIN_SELECT_SOURCE,
+          ID_TWAIN_ACQUIRE_MULTI,
+          ID_APP_EXIT}},
+        {"&Edit",
+         {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+          ID_PASTE_AS_NEW_IMAGE, ID_SELECT_ENTIRE_IMAGE}},
+        {"&View",
+         {ID_VIEW_TOOLBAR, ID_VIEW_COMMON_BAR, ID_VIEW_STATUS_BAR, ID_VIEW_PAINT_BAR, ID_BROWSE,
+          ID_ZOOM_100, ID_ZOOM_TO_WINDOW, ID_ZOOM_PIXEL_LEVEL, ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_10,
+          ID_ZOOM_50, ID_ZOOM_200, ID_ZOOM_300, ID_ZOOM_400, ID_ZOOM_500, ID_ZOOM_600,
+          ID_ZOOM_SPECIFY}},
+        {"&Image",
+         {ID_IMAGE_FLIP, ID_IMAGE_MIRROR, ID_IMAGE_SHEAR, ID_IMAGE_RESAMPLE, ID_IMAGE_CHANGE_SIZE,
+          ID_IMAGE_TRIM, ID_CROP_TO_SELECTION, ID_SELECT_TO_CLIPBOARD_SIZE, ID_IMAGE_COLOR_DEPTH,
+          ID_IMAGE_REPLACE_COLOR, ID_IMAGE_SWAP_COLORS, ID_IMAGE_GRAYSCALE, ID_IMAGE_TRANSPARENCY,
+          ID_SET_TRANSPARENT_FG, ID_SET_TRANSPARENT_BG}},
+        {"R&otate", {ID_ROTATE_90_CW, ID_ROTATE_90_ACW, ID_ROTATE_ANY}},
+        {"Effect&s", {ID_EFFECT_DROP_SHADOW,  ID_EFFECT_BUTTONIZE, ID_EFFECT_FRAME,
+                      ID_EFFECT_LIGHTEN,      ID_EFFECT_DARKEN,    ID_EFFECT_SHARPEN,
+                      ID_EFFECT_BLUR,         ID_EFFECT_ADD_NOISE, ID_EFFECT_POSTERIZE,
+                      ID_EFFECT_MOSAIC,       ID_EFFECT_MEDIAN,    ID_EFFECT_EMBOSS,
+                      ID_EFFECT_EDGE_ENHANCE, ID_EFFECT_OILIFY,    ID_EFFECT_STRETCH_BLEND,
+                      ID_EFFECT_TILE_BLEND,   ID_FILTER_GRADIENT,  ID_FILTER_LAPLACIAN,
+                      ID_FILTER_SOBEL,        ID_FILTER_PREWITT,   ID_FILTER_SHIFT_DIFFERENCE,
+                      ID_FILTER_LINE_SEGMENT}},
+        {"Capt&ure",
+         {ID_CAPTURE_SETUP, ID_CAPTURE_START, ID_CAPTURE_STOP, ID_CAPTURE_MULTIPLE,
+          ID_CAPTURE_EXE_TREE, ID_CAPTURE_EXE_TABBED}},
+        {"&Window", {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE, ID_FILE_CLOSE_ALL}},
+        {"&Help",
+         {ID_HELP_MANUAL, ID_HELP_TIP_OF_THE_DAY, ID_HELP_WEB, ID_HELP_DOWNLOAD, ID_HELP_EMAIL,
+          ID_APP_ABOUT}},
     };
     const std::vector<Popup> popups = PopupsOf(IDR_IMAGE_TYPE);
     std::vector<QString> titles;
@@ -87,16 +123,29 @@ TEST(Menus, TextsThatTheProgramPublishesStandAsGiven) {
         for (const MenuEntry& e : menu.entries)
             if (e.kind == MenuEntry::Item) texts[e.id].insert(QString::fromUtf8(e.text));
     const std::vector<std::pair<int, const char*>> given = {
-        {32849, " 10%"}, {32850, " 50%"}, {32838, "100%"}, {32857, "[Specify]..."},
-        {32835, "Select &Entire Image\tCtrl+A"}, {32880, "&Crop to Selection\tShift+R"},
-        {32808, "Set&up...\tCtrl+Shift+C"}, {32990, "&Start Capture\tShift+C"},
-        {32881, "Sto&p Capture"}, {32991, "&Multiple captures"},
-        {32898, "From Dll or Exe (Dialog &Tree) ..."},
-        {32899, "From Dll or Exe (Dialog Ta&bbed View) ..."}, {32905, "&TWAIN Select Source..."},
-        {32906, "TWAIN Acquire &Multi..."}, {32790, "&Tessaly on the Web..."},
-        {105, "Ti&p of the Day..."}, {32832, "S&hift && Difference..."}, {32831, "&Prewit..."},
-        {32885, "Image &Transparency\tT"}, {32836, "&90 Degrees Clockwise\tR"},
-        {32840, "9&0 Anti-Clockwise"}, {32834, "S&tretch Blend"}, {32826, "Edge En&hance"},
+        {ID_ZOOM_10, " 10%"},
+        {ID_ZOOM_50, " 50%"},
+        {ID_ZOOM_100, "100%"},
+        {ID_ZOOM_SPECIFY, "[Specify]..."},
+        {ID_SELECT_ENTIRE_IMAGE, "Select &Entire Image\tCtrl+A"},
+        {ID_CROP_TO_SELECTION, "&Crop to Selection\tShift+R"},
+        {ID_CAPTURE_SETUP, "Set&up...\tCtrl+Shift+C"},
+        {ID_CAPTURE_START, "&Start Capture\tShift+C"},
+        {ID_CAPTURE_STOP, "Sto&p Capture"},
+        {ID_CAPTURE_MULTIPLE, "&Multiple captures"},
+        {ID_CAPTURE_EXE_TREE, "From Dll or Exe (Dialog &Tree) ..."},
+        {ID_CAPTURE_EXE_TABBED, "From Dll or Exe (Dialog Ta&bbed View) ..."},
+        {ID_TWAIN_SELECT_SOURCE, "&TWAIN Select Source..."},
+        {ID_TWAIN_ACQUIRE_MULTI, "TWAIN Acquire &Multi..."},
+        {ID_HELP_WEB, "&Tessaly on the Web..."},
+        {ID_HELP_TIP_OF_THE_DAY, "Ti&p of the Day..."},
+        {ID_FILTER_SHIFT_DIFFERENCE, "S&hift && Difference..."},
+        {ID_FILTER_PREWITT, "&Prewit..."},
+        {ID_IMAGE_TRANSPARENCY, "Image &Transparency\tT"},
+        {ID_ROTATE_90_CW, "&90 Degrees Clockwise\tR"},
+        {ID_ROTATE_90_ACW, "9&0 Anti-Clockwise"},
+        {ID_EFFECT_STRETCH_BLEND, "S&tretch Blend"},
+        {ID_EFFECT_EDGE_ENHANCE, "Edge En&hance"},
     };
     for (const auto& [id, text] : given) {
         const QString want = QString::fromUtf8(text);
@@ -105,7 +154,7 @@ TEST(Menus, TextsThatTheProgramPublishesStandAsGiven) {
             found = found || t == want || t.section('\t', 0, 0) == want.section('\t', 0, 0);
         EXPECT_TRUE(found) << id << " " << text;
     }
-    EXPECT_TRUE(texts[32838].count("&Normal Viewing: 100%\t="));
+    EXPECT_TRUE(texts[ID_ZOOM_100].count("&Normal Viewing: 100%\t="));
 }
 
 TEST(Accelerators, TableMatchesTheKeysOfEveryCommand) {
@@ -113,25 +162,62 @@ TEST(Accelerators, TableMatchesTheKeysOfEveryCommand) {
     constexpr auto C = Qt::ControlModifier, S = Qt::ShiftModifier, A = Qt::AltModifier,
                    P = Qt::KeypadModifier, N = Qt::NoModifier;
     const std::vector<std::pair<QKeyCombination, int>> expected = {
-        {K(N, Qt::Key_Equal), 32838}, {K(N, Qt::Key_W), 32856}, {K(P, Qt::Key_Plus), 32858},
-        {K(P, Qt::Key_Minus), 32859}, {K(P, Qt::Key_Asterisk), 32860}, {K(C, Qt::Key_A), 32835},
-        {K(N, Qt::Key_B), 32772}, {K(C, Qt::Key_B), 32825}, {K(A, Qt::Key_B), 32883},
-        {K(N, Qt::Key_C), 32896}, {K(C, Qt::Key_C), 57634}, {K(C, Qt::Key_Insert), 57634},
-        {K(A, Qt::Key_C), 32894}, {K(S, Qt::Key_C), 32990}, {K(C | S, Qt::Key_C), 32808},
-        {K(A, Qt::Key_D), 32882}, {K(A, Qt::Key_E), 32824}, {K(N, Qt::Key_F), 32844},
-        {K(C | S, Qt::Key_F), 32890}, {K(N, Qt::Key_I), 32815}, {K(N, Qt::Key_M), 32804},
-        {K(C, Qt::Key_N), 57600}, {K(C, Qt::Key_O), 57601}, {K(C, Qt::Key_P), 57607},
-        {K(N, Qt::Key_R), 32836}, {K(C, Qt::Key_R), 32841}, {K(S, Qt::Key_R), 32880},
-        {K(N, Qt::Key_S), 32773}, {K(A, Qt::Key_S), 57603}, {K(N, Qt::Key_T), 32885},
-        {K(C, Qt::Key_T), 32900}, {K(C | S, Qt::Key_T), 32901}, {K(C, Qt::Key_V), 57637},
-        {K(S, Qt::Key_Insert), 57637}, {K(C | S, Qt::Key_V), 32862}, {K(C, Qt::Key_X), 57635},
-        {K(S, Qt::Key_Delete), 57635}, {K(A, Qt::Key_Backspace), 57643}, {K(N, Qt::Key_End), 32777},
-        {K(N, Qt::Key_F1), 32779}, {K(N, Qt::Key_F2), 32813}, {K(N, Qt::Key_F3), 32814},
-        {K(N, Qt::Key_F6), ID_NEXT_PANE}, {K(S, Qt::Key_F6), ID_PREV_PANE},
-        {K(S, Qt::Key_Up), 32873}, {K(S, Qt::Key_Down), 32872}, {K(S, Qt::Key_Left), 32874},
-        {K(S, Qt::Key_Right), 32875}, {K(S | A, Qt::Key_Up), 32878}, {K(S | A, Qt::Key_Down), 32879},
-        {K(S | A, Qt::Key_Left), 32877}, {K(S | A, Qt::Key_Right), 32876},
-        {K(N, Qt::Key_Home), 32776}, {K(N, Qt::Key_Left), 32775}, {K(N, Qt::Key_Right), 32774},
+        {K(N, Qt::Key_Equal), ID_ZOOM_100},
+        {K(N, Qt::Key_W), ID_ZOOM_TO_WINDOW},
+        {K(P, Qt::Key_Plus), ID_ZOOM_IN},
+        {K(P, Qt::Key_Minus), ID_ZOOM_OUT},
+        {K(P, Qt::Key_Asterisk), ID_ZOOM_PIXEL_LEVEL},
+        {K(C, Qt::Key_A), ID_SELECT_ENTIRE_IMAGE},
+        {K(N, Qt::Key_B), ID_BROWSE},
+        {K(C, Qt::Key_B), ID_EFFECT_TILE_BLEND},
+        {K(A, Qt::Key_B), ID_EFFECT_BUTTONIZE},
+        {K(N, Qt::Key_C), ID_IMAGE_SWAP_COLORS},
+        {K(C, Qt::Key_C), ID_EDIT_COPY},
+        {K(C, Qt::Key_Insert), ID_EDIT_COPY},
+        {K(A, Qt::Key_C), ID_SELECT_TO_CLIPBOARD_SIZE},
+        {K(S, Qt::Key_C), ID_CAPTURE_START},
+        {K(C | S, Qt::Key_C), ID_CAPTURE_SETUP},
+        {K(A, Qt::Key_D), ID_EFFECT_DROP_SHADOW},
+        {K(A, Qt::Key_E), ID_EFFECT_EMBOSS},
+        {K(N, Qt::Key_F), ID_IMAGE_FLIP},
+        {K(C | S, Qt::Key_F), ID_EFFECT_FRAME},
+        {K(N, Qt::Key_I), ID_IMAGE_PROCESSOR},
+        {K(N, Qt::Key_M), ID_IMAGE_MIRROR},
+        {K(C, Qt::Key_N), ID_FILE_NEW},
+        {K(C, Qt::Key_O), ID_FILE_OPEN},
+        {K(C, Qt::Key_P), ID_FILE_PRINT},
+        {K(N, Qt::Key_R), ID_ROTATE_90_CW},
+        {K(C, Qt::Key_R), ID_ROTATE_ANY},
+        {K(S, Qt::Key_R), ID_CROP_TO_SELECTION},
+        {K(N, Qt::Key_S), ID_SLIDE_SHOW},
+        {K(A, Qt::Key_S), ID_FILE_SAVE},
+        {K(C, Qt::Key_S), ID_FILE_SAVE},
+        {K(N, Qt::Key_T), ID_IMAGE_TRANSPARENCY},
+        {K(C, Qt::Key_T), ID_SET_TRANSPARENT_FG},
+        {K(C | S, Qt::Key_T), ID_SET_TRANSPARENT_BG},
+        {K(C, Qt::Key_V), ID_EDIT_PASTE},
+        {K(S, Qt::Key_Insert), ID_EDIT_PASTE},
+        {K(C | S, Qt::Key_V), ID_PASTE_AS_NEW_IMAGE},
+        {K(C, Qt::Key_X), ID_EDIT_CUT},
+        {K(S, Qt::Key_Delete), ID_EDIT_CUT},
+        {K(A, Qt::Key_Backspace), ID_EDIT_UNDO},
+        {K(N, Qt::Key_End), ID_VIEW_PAINT_BAR},
+        {K(N, Qt::Key_F1), ID_HELP_MANUAL},
+        {K(N, Qt::Key_F2), ID_QUICK_SLIDE_SHOW},
+        {K(N, Qt::Key_F3), ID_QUICK_MULTI_SLIDE_SHOW},
+        {K(N, Qt::Key_F6), ID_NEXT_PANE},
+        {K(S, Qt::Key_F6), ID_PREV_PANE},
+        {K(S, Qt::Key_Up), ID_NUDGE_UP},
+        {K(S, Qt::Key_Down), ID_NUDGE_DOWN},
+        {K(S, Qt::Key_Left), ID_NUDGE_LEFT},
+        {K(S, Qt::Key_Right), ID_NUDGE_RIGHT},
+        {K(S | A, Qt::Key_Up), ID_SHRINK_HEIGHT},
+        {K(S | A, Qt::Key_Down), ID_GROW_HEIGHT},
+        {K(S | A, Qt::Key_Left), ID_SHRINK_WIDTH},
+        {K(S | A, Qt::Key_Right), ID_GROW_WIDTH},
+        {K(N, Qt::Key_Home), ID_SHOW_SELECTION},
+        {K(N, Qt::Key_Left), ID_CENTRE_IMAGE},
+        {K(N, Qt::Key_Right), ID_DISPLAY_ONLY},
     };
     std::map<int, int> byKey;
     for (const Accelerator& a : MainAccelerators()) {
@@ -146,15 +232,22 @@ TEST(Accelerators, TableMatchesTheKeysOfEveryCommand) {
 }
 
 TEST(ToolBars, ButtonsAndSeparatorsStandInOrder) {
-    const std::vector<int> main = {57600, 57601, 57603, 32866, 0,     57607, 57609, 0,     57635,
-                                   57634, 57637, 32862, 0,     32772, 0,     32815, 0,     32773,
-                                   32813, 32814, 0,     32990, 32808, 0,     32779, 57664};
-    const std::vector<int> common = {32844, 32785, 32846, 0,     32836, 32841,
-                                     0,     32882, 32883, 32821, 32824, 32825};
+    const std::vector<int> main = {
+        ID_FILE_NEW,    ID_FILE_OPEN,     ID_FILE_SAVE,          ID_FILE_SAVE_ALL,
+        ID_SEPARATOR,   ID_FILE_PRINT,    ID_FILE_PRINT_PREVIEW, ID_SEPARATOR,
+        ID_EDIT_CUT,    ID_EDIT_COPY,     ID_EDIT_PASTE,         ID_PASTE_AS_NEW_IMAGE,
+        ID_SEPARATOR,   ID_BROWSE,        ID_SEPARATOR,          ID_IMAGE_PROCESSOR,
+        ID_SEPARATOR,   ID_SLIDE_SHOW,    ID_QUICK_SLIDE_SHOW,   ID_QUICK_MULTI_SLIDE_SHOW,
+        ID_SEPARATOR,   ID_CAPTURE_START, ID_CAPTURE_SETUP,      ID_SEPARATOR,
+        ID_HELP_MANUAL, ID_APP_ABOUT};
+    const std::vector<int> common = {
+        ID_IMAGE_FLIP,       ID_IMAGE_MIRROR_BAR, ID_IMAGE_RESAMPLE, ID_SEPARATOR,
+        ID_ROTATE_90_CW,     ID_ROTATE_ANY,       ID_SEPARATOR,      ID_EFFECT_DROP_SHADOW,
+        ID_EFFECT_BUTTONIZE, ID_EFFECT_SHARPEN,   ID_EFFECT_EMBOSS,  ID_EFFECT_TILE_BLEND};
     EXPECT_EQ(MainToolBar().buttons, main);
-    EXPECT_EQ(MainToolBar().id, 128);
+    EXPECT_EQ(MainToolBar().id, IDR_MAINFRAME);
     EXPECT_EQ(CommonOperationsBar().buttons, common);
-    EXPECT_EQ(CommonOperationsBar().id, 148);
+    EXPECT_EQ(CommonOperationsBar().id, IDR_COMMON_BAR);
 }
 
 TEST(StringTable, EveryCommandHasAPromptAndEveryButtonATooltip) {

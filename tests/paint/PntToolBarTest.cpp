@@ -110,11 +110,11 @@ TEST_F(PntToolBarTest, BarHoldsTheTableButtonsAndTheChoosersInTheirPlaces) {
         }
         EXPECT_EQ(CPntToolBar::ToolTipFor(e.id), e.id ? tips[i] : QString());
     }
-    EXPECT_EQ(CPntToolBar::ToolTipFor(52797), QString());
-    // Ids run 52768.. by position, 52788 being the separator's.
+    EXPECT_EQ(CPntToolBar::ToolTipFor(ID_PAINT_RESERVED2), QString());
+    // Ids run from ID_PAINT_CUT by position, ID_PAINT_RESERVED1 being the separator's.
     for (int i = 0; i < CPntToolBar::kEntryCount; ++i) {
         if (i == 20) continue;
-        EXPECT_EQ(CPntToolBar::Entries()[static_cast<std::size_t>(i)].id, 52768 + i);
+        EXPECT_EQ(CPntToolBar::Entries()[static_cast<std::size_t>(i)].id, ID_PAINT_CUT + i);
     }
 
     // Widths: three halves of a button (34) for eraser and foreground, the rest of three

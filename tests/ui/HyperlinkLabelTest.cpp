@@ -1,5 +1,6 @@
 #include "ui/HyperlinkLabel.h"
 
+#include "framework/Ids.h"
 #include "support/TestEnvironment.h"
 
 #include <QMouseEvent>
@@ -26,8 +27,8 @@ TEST(HyperlinkLabel, ClickDispatchesOnTargetOrText) {
         {"http://example.com/a", "", Qt::LeftButton, "http://example.com/a", -1},
         {"Visit us", "https://example.com/", Qt::LeftButton, "https://example.com/", -1},
         {"HTTP://EXAMPLE.COM", "", Qt::LeftButton, "HTTP://EXAMPLE.COM", -1},
-        {"msg:32779", "", Qt::LeftButton, nullptr, 32779},
-        {"Manual", "msg:105", Qt::LeftButton, nullptr, 105},
+        {"msg:32779", "", Qt::LeftButton, nullptr, ID_HELP_MANUAL},
+        {"Manual", "msg:105", Qt::LeftButton, nullptr, ID_HELP_TIP_OF_THE_DAY},
         {"msg:", "", Qt::LeftButton, nullptr, -1},
         {"msg:99999999999", "", Qt::LeftButton, nullptr, -1},
         {"someone@example.com", "", Qt::LeftButton, "mailto:someone@example.com", -1},

@@ -1,5 +1,7 @@
 #include "ui/IconPainter.h"
 
+#include "framework/Ids.h"
+
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -18,36 +20,36 @@ struct Command {
 
 // The buttons of the main toolbar and of the common operations bar.
 const Command kCommands[] = {
-    {57600, "New"},
-    {57601, "Open"},
-    {57603, "Save"},
-    {32866, "Save All"},
-    {57607, "Print"},
-    {57609, "Print Preview"},
-    {57635, "Cut"},
-    {57634, "Copy"},
-    {57637, "Paste"},
-    {32862, "Paste as New Image"},
-    {32772, "Browse"},
-    {32815, "Image Processor"},
-    {32773, "Slide Show"},
-    {32813, "Quick Slide Show"},
-    {32814, "Quick Multi-folder Slide Show"},
-    {32990, "Start Capture"},
-    {32808, "Capture Setup"},
-    {32779, "Manual"},
-    {57664, "About"},
-    {32844, "Flip"},
-    {32785, "Mirror"},
-    {32804, "Mirror"},
-    {32846, "Resample and Resize"},
-    {32836, "Rotate 90 Degrees Clockwise"},
-    {32841, "Any Angle"},
-    {32882, "Drop Shadow"},
-    {32883, "Buttonize"},
-    {32821, "Sharpen"},
-    {32824, "Emboss"},
-    {32825, "Tile Blend"},
+    {ID_FILE_NEW, "New"},
+    {ID_FILE_OPEN, "Open"},
+    {ID_FILE_SAVE, "Save"},
+    {ID_FILE_SAVE_ALL, "Save All"},
+    {ID_FILE_PRINT, "Print"},
+    {ID_FILE_PRINT_PREVIEW, "Print Preview"},
+    {ID_EDIT_CUT, "Cut"},
+    {ID_EDIT_COPY, "Copy"},
+    {ID_EDIT_PASTE, "Paste"},
+    {ID_PASTE_AS_NEW_IMAGE, "Paste as New Image"},
+    {ID_BROWSE, "Browse"},
+    {ID_IMAGE_PROCESSOR, "Image Processor"},
+    {ID_SLIDE_SHOW, "Slide Show"},
+    {ID_QUICK_SLIDE_SHOW, "Quick Slide Show"},
+    {ID_QUICK_MULTI_SLIDE_SHOW, "Quick Multi-folder Slide Show"},
+    {ID_CAPTURE_START, "Start Capture"},
+    {ID_CAPTURE_SETUP, "Capture Setup"},
+    {ID_HELP_MANUAL, "Manual"},
+    {ID_APP_ABOUT, "About"},
+    {ID_IMAGE_FLIP, "Flip"},
+    {ID_IMAGE_MIRROR_BAR, "Mirror"},
+    {ID_IMAGE_MIRROR, "Mirror"},
+    {ID_IMAGE_RESAMPLE, "Resample and Resize"},
+    {ID_ROTATE_90_CW, "Rotate 90 Degrees Clockwise"},
+    {ID_ROTATE_ANY, "Any Angle"},
+    {ID_EFFECT_DROP_SHADOW, "Drop Shadow"},
+    {ID_EFFECT_BUTTONIZE, "Buttonize"},
+    {ID_EFFECT_SHARPEN, "Sharpen"},
+    {ID_EFFECT_EMBOSS, "Emboss"},
+    {ID_EFFECT_TILE_BLEND, "Tile Blend"},
 };
 
 struct Coverage {
@@ -129,7 +131,9 @@ TEST(IconPainter, DifferentCommandsHaveDifferentPictures) {
 }
 
 TEST(IconPainter, OtherCommandsHaveNoIcon) {
-    for (int id : {0, -1, 1, 57602, 57604, 32800, 32845, 32884, 59392, 65535}) {
+    // Commands without a button, and numbers no command has.
+    for (int id : {ID_FILE_CLOSE, ID_FILE_SAVE_AS, ID_IMAGE_RESIZE, ID_VIEW_TOOLBAR, 0, -1, 1,
+                   32800, 32884, 65535}) {
         SCOPED_TRACE(id);
         EXPECT_TRUE(CommandIcon(id).isNull());
         EXPECT_TRUE(PaintCommandIcon(id, 24).isNull());
