@@ -1,5 +1,7 @@
 #include "codecs/Bmp.h"
 
+#include "core/ByteReader.h"
+#include "core/DibHeader.h"
 #include "core/Files.h"
 #include "core/Palette.h"
 
@@ -16,60 +18,31 @@ namespace {
 
 std::atomic<int> g_lastError{kBmpNoError};
 
-constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kLargestHeader = 124; // BITMAPV5HEADER
 
-// Where everything of a packed DIB of any accepted layout lies.
-struct DibLayout {
-    std::int64_t width = 0;
-    std::int64_t height = 0; // rows, positive
-    bool topDown = false;
-    int bitsPerPixel = 0;
-    std::uint32_t compression = BI_RGB;
-    std::uint32_t masks[3] = {}; // red, green, blue for BI_BITFIELDS
-    std::size_t tableOffset = 0;
-    int tableEntries = 0;
-    int entrySize = 4; // 3 for core headers
-    std::size_t bitsOffset = 0;
-};
-
+// Where everything of a packed DIB of any accepted layout lies. tableEntries is what the table
+// occupies; the palette is the first entries up to what the depth addresses.
 std::optional<DibLayout> Parse(const PackedDib& dib) {
-    if (dib.size() < 4) return std::nullopt;
-    const std::uint32_t headerSize = ReadLe32(dib.data());
-    if (headerSize < kCoreHeaderSize || headerSize > kLargestHeader || headerSize > dib.size())
+    const auto h = ReadDibHeader(dib.data(), dib.size());
+    if (!h || h->size > kLargestHeader || (!h->core && h->size < 16) || h->info.biPlanes != 1)
         return std::nullopt;
-    DibLayout l;
-    std::uint32_t colourCount = 0;
-    if (headerSize == kCoreHeaderSize) {
-        l.width = ReadLe16(dib.data() + 4);
-        l.height = ReadLe16(dib.data() + 6);
-        if (ReadLe16(dib.data() + 8) != 1) return std::nullopt;
-        l.bitsPerPixel = ReadLe16(dib.data() + 10);
-        l.entrySize = 3;
-    } else {
-        if (headerSize < 16) return std::nullopt;
-        // Fields a short OS/2 2.x header leaves out read as zero.
-        std::uint8_t full[40] = {};
-        std::memcpy(full, dib.data(), std::min<std::size_t>(headerSize, sizeof full));
-        const BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(full);
-        if (h.biPlanes != 1) return std::nullopt;
-        l.width = h.biWidth;
-        l.height = h.biHeight;
-        l.bitsPerPixel = h.biBitCount;
-        l.compression = h.biCompression;
-        colourCount = h.biClrUsed;
-        // In the OS/2 2.x headers compression 3 is Huffman 1D and 4 is 24-bit RLE.
-        const bool os2 = headerSize < 40 || headerSize == 64;
-        if (os2 && l.compression > BI_RLE4) return std::nullopt;
-    }
-    if (l.height < 0) {
-        if (l.compression != BI_RGB && l.compression != BI_BITFIELDS) return std::nullopt;
-        l.topDown = true;
-        l.height = -l.height;
-    }
-    if (l.width <= 0 || l.height <= 0) return std::nullopt;
-    const int bpp = l.bitsPerPixel;
-    switch (l.compression) {
+    const std::uint32_t compression = h->info.biCompression;
+    if (h->Os2() && compression > BI_RLE4) return std::nullopt;
+    // A longer table (or one that a deeper image carries) is skipped over, as it occupies the
+    // block.
+    if (h->StoredEntries() > 65536) return std::nullopt;
+    DibLayoutOptions options;
+    options.rowsInBlock = false; // checked where the pixels are read
+    // Headers of 41 to 51 bytes hold the masks at byte 40, over their own end, with the table
+    // right after the header.
+    const bool maskInHeader = compression == BI_BITFIELDS && h->size > 40 && h->size < 52;
+    if (maskInHeader) options.maskBytes = 0;
+    auto l = LayOutDib(*h, dib.size(), options);
+    if (!l) return std::nullopt;
+    if (l->topDown && compression != BI_RGB && compression != BI_BITFIELDS) return std::nullopt;
+    if (l->width <= 0 || l->height <= 0) return std::nullopt;
+    const int bpp = l->bitsPerPixel;
+    switch (compression) {
     case BI_RGB:
         if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
             return std::nullopt;
@@ -86,27 +59,22 @@ std::optional<DibLayout> Parse(const PackedDib& dib) {
     default:
         return std::nullopt;
     }
-    std::size_t offset = headerSize;
-    if (l.compression == BI_BITFIELDS) {
-        // The masks follow a 40-byte header; the longer headers hold them at byte 40.
-        const std::size_t at = 40;
-        if (headerSize == 40) offset += 12;
-        if (dib.size() < at + 12) return std::nullopt;
-        for (int i = 0; i < 3; ++i) l.masks[i] = ReadLe32(dib.data() + at + 4 * i);
-    } else if (bpp == 16) {
-        l.masks[0] = 0x7C00, l.masks[1] = 0x03E0, l.masks[2] = 0x001F;
-    } else if (bpp >= 24) {
-        l.masks[0] = 0xFF0000, l.masks[1] = 0xFF00, l.masks[2] = 0xFF;
+    if (compression != BI_BITFIELDS) {
+        if (bpp == 16) l->masks[0] = 0x7C00, l->masks[1] = 0x03E0, l->masks[2] = 0x001F;
+        if (bpp >= 24) l->masks[0] = 0xFF0000, l->masks[1] = 0xFF00, l->masks[2] = 0xFF;
+    } else if (maskInHeader) {
+        ByteReader r(dib);
+        r.Seek(40);
+        for (int i = 0; i < 3; ++i) l->masks[i] = r.Le32();
+        if (!r.Ok()) return std::nullopt;
     }
-    // Indexed images use at most what their depth addresses; a longer table (or one that a
-    // deeper image carries) is skipped over, as it occupies the block.
-    if (bpp <= 8 && colourCount == 0) colourCount = 1u << bpp;
-    if (colourCount > 65536) return std::nullopt;
-    l.tableOffset = offset;
-    l.tableEntries = bpp <= 8 ? static_cast<int>(std::min(colourCount, 1u << bpp)) : 0;
-    l.bitsOffset = offset + static_cast<std::size_t>(colourCount) * l.entrySize;
-    if (l.bitsOffset > dib.size()) return std::nullopt;
     return l;
+}
+
+// Palette entries: the table up to what an indexed depth addresses.
+std::size_t PaletteEntries(const DibLayout& l) {
+    if (l.bitsPerPixel > 8) return 0;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(l.tableEntries, 1u << l.bitsPerPixel));
 }
 
 // A mask's shift and width, and the scale of its values to 0..255.
@@ -181,9 +149,9 @@ std::vector<RGBQUAD> MakePalette(const PackedDib& dib) {
         SetBmpLastError(kBmpNoPalette);
         return {};
     }
-    std::vector<RGBQUAD> palette(static_cast<std::size_t>(l->tableEntries));
-    for (int i = 0; i < l->tableEntries; ++i) {
-        const std::uint8_t* e = dib.data() + l->tableOffset + static_cast<std::size_t>(i) * l->entrySize;
+    std::vector<RGBQUAD> palette(PaletteEntries(*l));
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const std::uint8_t* e = dib.data() + l->tableOffset + i * l->entrySize;
         palette[i] = RGBQUAD{e[0], e[1], e[2], 0};
     }
     return palette;
