@@ -1,61 +1,11 @@
 #include "imaging/formats/FormatIo.h"
 
+#include "core/DibHeader.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace tsl::fmt {
-
-bool ByteReader::Seek(std::size_t pos) {
-    if (pos > m_size) {
-        m_ok = false;
-        m_pos = m_size;
-        return false;
-    }
-    m_pos = pos;
-    return true;
-}
-
-bool ByteReader::Skip(std::size_t n) {
-    if (!Has(n)) {
-        m_ok = false;
-        m_pos = m_size;
-        return false;
-    }
-    m_pos += n;
-    return true;
-}
-
-const std::uint8_t* ByteReader::Take(std::size_t n) {
-    if (!Has(n)) {
-        m_ok = false;
-        m_pos = m_size;
-        return nullptr;
-    }
-    const std::uint8_t* p = m_data + m_pos;
-    m_pos += n;
-    return p;
-}
-
-std::uint8_t ByteReader::U8() {
-    const std::uint8_t* p = Take(1);
-    return p ? p[0] : 0;
-}
-std::uint16_t ByteReader::Le16() {
-    const std::uint8_t* p = Take(2);
-    return p ? static_cast<std::uint16_t>(p[0] | (p[1] << 8)) : 0;
-}
-std::uint32_t ByteReader::Le32() {
-    const std::uint8_t* p = Take(4);
-    return p ? ReadLe32(p) : 0;
-}
-std::uint16_t ByteReader::Be16() {
-    const std::uint8_t* p = Take(2);
-    return p ? static_cast<std::uint16_t>((p[0] << 8) | p[1]) : 0;
-}
-std::uint32_t ByteReader::Be32() {
-    const std::uint8_t* p = Take(4);
-    return p ? (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3] : 0;
-}
 
 void PutLe16(Bytes& out, unsigned v) {
     PutU8(out, v);
@@ -288,87 +238,62 @@ int MaskBits(std::uint32_t mask, int shift) {
 
 bool NormaliseDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits,
                   std::size_t bitsSize, PackedDib& out, std::string& error, int rows) {
-    ByteReader r(info, infoSize);
-    const std::uint32_t headerSize = r.Le32();
-    std::int64_t width = 0, height = 0;
-    int bpp = 0;
-    std::uint32_t compression = BI_RGB, clrUsed = 0;
-    int entrySize = 4;
-    if (headerSize == 12) {
-        width = r.Le16();
-        height = static_cast<std::int16_t>(r.Le16());
-        r.Le16();
-        bpp = r.Le16();
-        entrySize = 3;
-    } else if (headerSize >= 16 && headerSize <= 1024) {
-        width = static_cast<std::int32_t>(r.Le32());
-        height = static_cast<std::int32_t>(r.Le32());
-        r.Le16();
-        bpp = r.Le16();
-        if (headerSize >= 20) compression = r.Le32();
-        if (headerSize >= 36) {
-            r.Skip(12);
-            clrUsed = r.Le32();
-        }
-    } else {
+    const std::uint32_t headerSize = DibHeaderSize(info, infoSize);
+    if (headerSize != kCoreHeaderSize && (headerSize < 16 || headerSize > 1024)) {
         error = "unknown bitmap header size";
         return false;
     }
-    if (!r.Ok() || !r.Seek(headerSize)) {
+    const auto read = ReadDibHeader(info, infoSize);
+    if (!read) {
         error = "truncated bitmap header";
         return false;
     }
+    // Here only whole fields count, and a core header's height is signed.
+    DibHeader h = *read;
+    if (h.size < 20) h.info.biCompression = BI_RGB;
+    if (h.size < 36) h.info.biClrUsed = 0;
+    if (h.core) h.info.biHeight = static_cast<std::int16_t>(h.info.biHeight);
+    const int bpp = h.info.biBitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
         error = "unsupported bits per pixel in bitmap";
         return false;
     }
-    std::uint32_t masks[4] = {0, 0, 0, 0};
     // In a 64-byte OS/2 header the value 3 means Huffman coding, not bit fields.
+    const std::uint32_t compression = h.info.biCompression;
     const bool bitfields =
-        compression == BI_BITFIELDS && (bpp == 16 || bpp == 32) && headerSize != 64;
+        compression == BI_BITFIELDS && (bpp == 16 || bpp == 32) && h.size != 64;
     if (compression != BI_RGB && !bitfields) {
         error = "compressed bitmaps are not supported";
         return false;
     }
-    if (bitfields) {
-        if (headerSize >= 52) {
-            ByteReader m(info + 40, 16);
-            for (int i = 0; i < 4; ++i)
-                masks[i] = i < 3 || headerSize >= 56 ? m.Le32() : 0;
-        } else {
-            for (int i = 0; i < 3; ++i)
-                masks[i] = r.Le32();
-        }
-    }
+    const std::uint32_t clrUsed = h.info.biClrUsed;
     if (clrUsed > 256 && bpp <= 8) {
         error = "colour table too large";
         return false;
     }
-    const int colours = bpp <= 8 ? (clrUsed ? static_cast<int>(clrUsed) : 1 << bpp) : 0;
-    // Tables of direct-colour DIBs are only a hint: skip them.
-    const std::size_t skip = bpp > 8 && clrUsed <= 256 && !bitfields ? 4u * clrUsed : 0;
-    std::vector<RGBQUAD> table(static_cast<std::size_t>(colours));
-    for (auto& q : table) {
-        q.rgbBlue = r.U8();
-        q.rgbGreen = r.U8();
-        q.rgbRed = r.U8();
-        q.rgbReserved = 0;
-        if (entrySize == 4) r.U8();
-    }
-    if (!r.Ok()) {
+    // Tables of direct-colour DIBs are only a hint: skipped when the rows follow them.
+    DibLayoutOptions options;
+    options.rowsInBlock = false;
+    if (bpp > 8) options.tableEntries = !bits && clrUsed <= 256 && !bitfields ? clrUsed : 0;
+    const auto l = LayOutDib(h, infoSize, options);
+    if (!l) {
         error = "truncated colour table";
         return false;
     }
-    if (!bits) {
-        if (skip && !r.Skip(skip)) {
-            error = "truncated colour table";
-            return false;
-        }
-        bits = info + r.Pos();
-        bitsSize = r.Remaining();
+    std::uint32_t masks[4] = {0, 0, 0, 0};
+    if (bitfields) std::copy(l->masks, l->masks + 4, masks);
+    std::vector<RGBQUAD> table(bpp <= 8 ? static_cast<std::size_t>(l->tableEntries) : 0);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const std::uint8_t* e = info + l->tableOffset + i * l->entrySize;
+        table[i] = RGBQUAD{e[0], e[1], e[2], 0};
     }
-    const bool topDown = height < 0;
-    const std::int64_t totalRows = topDown ? -height : height;
+    if (!bits) {
+        bits = info + l->bitsOffset;
+        bitsSize = infoSize - l->bitsOffset;
+    }
+    const std::int64_t width = l->width;
+    const bool topDown = l->topDown;
+    const std::int64_t totalRows = l->height;
     const std::int64_t useRows = rows > 0 ? rows : totalRows;
     if (useRows > totalRows || !CheckImageSize(width, useRows, error)) {
         if (useRows > totalRows) error = "bitmap height out of range";

@@ -1,9 +1,10 @@
 #pragma once
-// Shared pieces of the small codecs: a bounds-checked reader over input bytes, big- and
-// little-endian writers, validated pixel access to an input packed DIB, a builder for output
-// DIBs that refuses sizes beyond the pixel limit before allocating, PackBits coding, and the
-// conversion of foreign DIBs (core or info headers, bit fields, top-down rows) to our packed form.
+// Shared pieces of the small codecs: core's byte reader, big- and little-endian writers,
+// validated pixel access to an input packed DIB, a builder for output DIBs that refuses sizes
+// beyond the pixel limit before allocating, PackBits coding, and the conversion of foreign DIBs
+// (core or info headers, bit fields, top-down rows) to our packed form.
 
+#include "core/ByteReader.h"
 #include "core/PackedDib.h"
 
 #include <cstdint>
@@ -14,34 +15,8 @@ namespace tsl::fmt {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Reads little- and big-endian fields. A read past the end yields zeros and latches the
-// failure, so a parser may read a whole header and check Ok() once.
-class ByteReader {
-public:
-    ByteReader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-    explicit ByteReader(const Bytes& bytes) : ByteReader(bytes.data(), bytes.size()) {}
-
-    bool Ok() const { return m_ok; }
-    std::size_t Pos() const { return m_pos; }
-    std::size_t Size() const { return m_size; }
-    std::size_t Remaining() const { return m_size - m_pos; }
-    bool Has(std::size_t n) const { return n <= Remaining(); }
-    bool Seek(std::size_t pos);
-    bool Skip(std::size_t n);
-    // n bytes at the cursor, or nullptr (and failure) when fewer remain.
-    const std::uint8_t* Take(std::size_t n);
-    std::uint8_t U8();
-    std::uint16_t Le16();
-    std::uint32_t Le32();
-    std::uint16_t Be16();
-    std::uint32_t Be32();
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-    bool m_ok = true;
-};
+// The bounds-checked reader of core, under the name the codecs use.
+using tsl::ByteReader;
 
 inline void PutU8(Bytes& out, unsigned v) {
     out.push_back(static_cast<std::uint8_t>(v));
