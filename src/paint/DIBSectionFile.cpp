@@ -4,12 +4,13 @@
 
 #include "paint/DIBSection.h"
 
+#include "core/DibHeader.h"
+
 #include <QFile>
 #include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include <sys/stat.h>
@@ -96,43 +97,45 @@ bool CDIBSection::LoadFrom(CByteSource& source, bool fileHeader) {
     }
     std::uint8_t ih[BITMAPINFOHEADER::kSize];
     if (!source.ReadAt(base, ih, sizeof ih)) return false;
-    const BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(ih);
+    const auto header = ReadDibHeader(ih, sizeof ih);
+    if (!header || header->size != BITMAPINFOHEADER::kSize) return false;
+    const BITMAPINFOHEADER& h = header->info;
     const int depth = h.biBitCount;
-    if (h.biSize != BITMAPINFOHEADER::kSize || h.biPlanes != 1 || h.biCompression != BI_RGB ||
-        !(depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32) ||
-        h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == std::numeric_limits<std::int32_t>::min())
+    if (h.biPlanes != 1 || h.biCompression != BI_RGB ||
+        !(depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32))
         return false;
-    const bool topDown = h.biHeight < 0;
-    const int rows = topDown ? -h.biHeight : h.biHeight;
 
     // Indexed depths read the entries the header says are used (all of them when it says 0);
-    // other depths may carry an optional table, which a packed DIB must skip.
+    // other depths may carry an optional table, which a packed DIB must skip and a file's pixel
+    // offset passes over.
     const int count = ColourCountForDepth(depth);
-    std::uint32_t entries = static_cast<std::uint32_t>(count);
-    std::uint32_t skipped = 0;
-    if (count > 0 && h.biClrUsed != 0) {
-        if (h.biClrUsed > static_cast<std::uint32_t>(count)) return false;
-        entries = h.biClrUsed;
-    } else if (count == 0 && !fileHeader) {
-        if (h.biClrUsed > 256) return false;
-        skipped = h.biClrUsed;
+    if (count > 0 && h.biClrUsed > static_cast<std::uint32_t>(count)) return false;
+    DibLayoutOptions options;
+    if (fileHeader) {
+        if (count == 0) options.tableEntries = 0;
+        if (offset < base) return false;
+        options.bitsOffset = static_cast<std::size_t>(offset - base);
+    } else if (count == 0 && h.biClrUsed > 256) {
+        return false;
     }
-    const std::uint64_t tableEnd = base + BITMAPINFOHEADER::kSize + 4ull * (entries + skipped);
-    if (!fileHeader) offset = tableEnd;
-    const auto size = DibImageSize(h.biWidth, rows, depth);
-    if (!size || offset < tableEnd || offset > length || *size > length - offset) return false;
+    const auto l = LayOutDib(*header, static_cast<std::size_t>(length - base), options);
+    if (!l) return false;
+    const std::uint32_t entries = count > 0 ? static_cast<std::uint32_t>(l->tableEntries) : 0;
+    const int rows = static_cast<int>(l->height);
+    const std::size_t size = l->imageSize;
+    offset = base + l->bitsOffset;
 
     std::uint8_t raw[4 * 256];
     RGBQUAD table[256];
-    if (!source.ReadAt(base + BITMAPINFOHEADER::kSize, raw, 4 * entries)) return false;
+    if (!source.ReadAt(base + l->tableOffset, raw, 4 * entries)) return false;
     for (std::uint32_t i = 0; i < entries; ++i)
         table[i] = {raw[4 * i], raw[4 * i + 1], raw[4 * i + 2], 0};
     if (!Allocate(h.biWidth, rows, depth, table, static_cast<int>(entries))) return false;
-    if (!source.ReadAt(offset, m_bits, *size)) {
+    if (!source.ReadAt(offset, m_bits, size)) {
         Reset();
         return false;
     }
-    if (topDown) {
+    if (l->topDown) {
         // Stored bottom-up like every image of this class.
         const std::size_t stride = Stride();
         std::vector<std::uint8_t> swap(stride);
