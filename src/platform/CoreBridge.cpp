@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include "core/DibHeader.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -9,13 +11,6 @@
 #include <cstring>
 
 namespace tsl::platform {
-namespace {
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
-} // namespace
 
 CoreBridge::CoreBridge(const QString& programFolder) { SetProgramFolder(programFolder); }
 
@@ -66,21 +61,25 @@ std::vector<std::uint8_t> CoreBridge::Resource(const std::string& name) {
 
 QImage ImageFromPackedDib(const std::vector<std::uint8_t>& dib) {
     if (dib.size() < 40) return {};
-    const std::uint32_t headerSize = Le32(dib.data());
-    if (headerSize < 12 || headerSize > dib.size()) return {};
-    // The file header's offset to the pixels: header, then the colour table.
-    std::uint32_t colours = 0;
-    if (headerSize >= 40) {
-        const std::uint16_t bits = dib[14] | (dib[15] << 8);
-        colours = Le32(dib.data() + 32);
-        if (colours == 0 && bits <= 8) colours = 1u << bits;
-        if (colours > 256) return {};
-        const std::uint32_t compression = Le32(dib.data() + 16);
-        if (compression == 3 && headerSize == 40) colours = 3; // BI_BITFIELDS masks
+    const auto header = ReadDibHeader(dib.data(), dib.size());
+    if (!header) return {};
+    // The file header's offset to the pixels: header, then the colour table (of a header of 40
+    // bytes or more; a 40-byte BI_BITFIELDS header is followed by its masks instead).
+    DibLayoutOptions options;
+    options.rowsInBlock = false;
+    options.maskBytes = 0;
+    options.tableEntries = 0;
+    if (header->size >= 40) {
+        if (header->StoredEntries() > 256) return {};
+        if (header->info.biCompression == BI_BITFIELDS && header->size == 40)
+            options.maskBytes = 12;
+        else
+            options.tableEntries = header->StoredEntries();
     }
-    const std::uint64_t offset = 14ull + headerSize + 4ull * colours;
+    const auto layout = LayOutDib(*header, dib.size(), options);
     const std::uint64_t fileSize = 14ull + dib.size();
-    if (offset > fileSize || fileSize > 0xFFFFFFFFull) return {};
+    if (!layout || fileSize > 0xFFFFFFFFull) return {};
+    const std::uint64_t offset = 14ull + layout->bitsOffset;
     QByteArray file(14, '\0');
     file[0] = 'B';
     file[1] = 'M';
