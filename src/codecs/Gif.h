@@ -13,6 +13,7 @@
 // as a single-image GIF89a file that always carries a graphic control extension. The file is
 // written beside the target and renamed over it, so a failed save leaves the old file intact.
 
+#include "core/Ddb.h"
 #include "core/PackedDib.h"
 
 #include <cstdint>
@@ -51,6 +52,16 @@ std::optional<PackedDib> ReadGif(const std::string& path, std::int64_t firstOffs
 // The same on the bytes of a file in memory.
 std::optional<PackedDib> ReadGifMemory(std::span<const std::uint8_t> data, std::int64_t firstOffset,
                                        std::int64_t altOffset, GifFrameInfo& info, int& status);
+
+// ReadGif's first image straight into a bitmap of its depth with its table as palette, read
+// through a small buffer (the file is never held whole); transparentIndex receives the marked
+// transparent index or -1. Null for any failure: the caller then reads the file with ReadGif,
+// which gives its status.
+CDdb ReadGifBitmap(const std::string& path, int& transparentIndex);
+// The size and depth of ReadGif's image from the screen and image descriptors: the blocks
+// before the image are walked, the image data is not read. False for a file ReadGif refuses
+// on what comes before the image data.
+bool ReadGifHeader(const std::string& path, int& width, int& height, int& bitsPerPixel);
 
 // The bytes WriteGif writes; empty when the bitmap is refused (depth other than 1, 4 or 8, a side
 // above 65535, a transparent index outside -1..255, a block that is not a valid packed DIB).

@@ -52,10 +52,58 @@ private:
     std::size_t m_pos = 0;
 };
 
+// The same over an open file, read through a buffer of 64 KiB: a large GIF is never held whole.
+class FileCursor {
+public:
+    FileCursor(std::FILE* file, std::uint64_t size) : m_file(file), m_size(size) {}
+    std::size_t Remaining() const { return static_cast<std::size_t>(m_size - Position()); }
+    void Seek(std::uint64_t pos) {
+        pos = std::min(pos, m_size);
+        if (pos >= m_bufferStart && pos <= m_bufferStart + m_bufferEnd) {
+            m_at = static_cast<std::size_t>(pos - m_bufferStart);
+        } else {
+            m_bufferStart = pos;
+            m_at = m_bufferEnd = 0;
+        }
+    }
+    int Byte() {
+        if (m_at == m_bufferEnd && !Fill()) return -1;
+        return m_buffer[m_at++];
+    }
+    bool Read(std::uint8_t* out, std::size_t n) {
+        if (n > Remaining()) return false;
+        while (n > 0) {
+            if (m_at == m_bufferEnd && !Fill()) return false;
+            const std::size_t k = std::min(n, m_bufferEnd - m_at);
+            std::memcpy(out, m_buffer.data() + m_at, k);
+            m_at += k, out += k, n -= k;
+        }
+        return true;
+    }
+    void Skip(std::size_t n) { Seek(Position() + std::min(n, Remaining())); }
+    std::uint64_t Position() const { return m_bufferStart + m_at; }
+
+private:
+    bool Fill() {
+        m_bufferStart += m_bufferEnd;
+        m_at = m_bufferEnd = 0;
+        if (m_bufferStart >= m_size || std::fseek(m_file, static_cast<long>(m_bufferStart), SEEK_SET) != 0)
+            return false;
+        m_bufferEnd = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+        return m_bufferEnd > 0;
+    }
+    std::FILE* m_file;
+    std::uint64_t m_size;
+    std::uint64_t m_bufferStart = 0; // file position of the buffer's first byte
+    std::size_t m_at = 0, m_bufferEnd = 0;
+    std::array<std::uint8_t, 1 << 16> m_buffer{};
+};
+
 // Payload bytes of the data sub-blocks from the cursor up to the zero-length block (or the end
 // of the file, a truncated last block counting what is there). The cursor does not move.
-std::size_t SubBlockPayload(const ByteCursor& at) {
-    ByteCursor c = at;
+template <class Cursor>
+std::size_t SubBlockPayload(const Cursor& at) {
+    Cursor c = at;
     std::size_t total = 0;
     for (int len = c.Byte(); len > 0; len = c.Byte()) {
         const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(len), c.Remaining());
@@ -65,18 +113,41 @@ std::size_t SubBlockPayload(const ByteCursor& at) {
     return total;
 }
 
-// The sub-blocks' payload in one piece, followed by 8 zero bytes so that the bit reader may load
-// 8 bytes at any position inside the payload.
-std::vector<std::uint8_t> JoinSubBlocks(ByteCursor& c, std::size_t payload) {
-    std::vector<std::uint8_t> joined(payload + 8, 0);
-    std::size_t at = 0;
-    for (int len = c.Byte(); len > 0; len = c.Byte()) {
-        const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(len), c.Remaining());
-        c.Read(joined.data() + at, n);
-        at += n;
+// The sub-blocks' payload, joined a piece of about 64 KiB at a time, each piece followed by 8
+// zero bytes so that the bit reader may load 8 bytes at any position inside it.
+template <class Cursor>
+class SubBlockJoiner {
+public:
+    explicit SubBlockJoiner(Cursor& c) : m_c(c) {}
+    // Keeps the bytes from `keep` on and appends payload after them; false once nothing is left.
+    bool Refill(std::size_t keep) {
+        std::memmove(m_data.data(), m_data.data() + keep, m_size - keep);
+        m_size -= keep;
+        const std::size_t before = m_size;
+        while (!m_ended && m_size + 255 <= kPiece) {
+            const int len = m_c.Byte();
+            if (len <= 0) {
+                m_ended = true;
+                break;
+            }
+            const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(len), m_c.Remaining());
+            m_c.Read(m_data.data() + m_size, n);
+            m_size += n;
+        }
+        std::memset(m_data.data() + m_size, 0, 8);
+        return m_size > before;
     }
-    return joined;
-}
+    const std::uint8_t* Data() const { return m_data.data(); }
+    std::size_t Size() const { return m_size; }
+    bool Ended() const { return m_ended; }
+
+private:
+    static constexpr std::size_t kPiece = 1 << 16;
+    Cursor& m_c;
+    std::array<std::uint8_t, kPiece + 8> m_data{};
+    std::size_t m_size = 0;
+    bool m_ended = false;
+};
 
 // Copies a string of n bytes that ends at or before dst. Where the buffer has room, in 16-byte
 // steps that may write up to 15 bytes past dst + n: every byte below dst + n still comes from
@@ -91,33 +162,72 @@ inline void CopyString(std::uint8_t* dst, const std::uint8_t* src, std::size_t n
         std::memmove(dst + i, src + i, 16);
 }
 
-// Decodes an LZW stream of minimum code size m into out[0, outSize) and returns how many pixels
-// it gave; nothing is written at or beyond capacity (>= outSize), and bytes between the returned
-// count and capacity are not pixels. Every entry of the string table is a string already
-// written out: the previous code's string followed by the next byte. So an entry is kept as
-// where that string starts in the output and its length, and a code's string is copied from there.
-std::size_t DecodeLzw(const std::uint8_t* in, std::size_t inSize, int m, std::uint8_t* out,
-                      std::size_t outSize, std::size_t capacity) {
-    std::array<std::uint32_t, kCodeLimit> start{};
-    std::array<std::uint16_t, kCodeLimit> length{};
-    const int clear = 1 << m;
+// Decodes an LZW stream of minimum code size m into out[0, outSize); nothing is written at or
+// beyond capacity (>= outSize), and bytes between the pixel count reached and capacity are not
+// pixels. Every entry of the string table is a string already written out: the previous
+// code's string followed by the next byte. So an entry is kept as where that string starts in
+// the output and its length, and a code's string is copied from there. The input comes in
+// pieces: Run decodes the whole codes of one and says where it stopped.
+class LzwDecoder {
+public:
+    LzwDecoder(int m, std::uint8_t* out, std::size_t outSize, std::size_t capacity)
+        : m_clear(1 << m), m_m(m), m_width(m + 1), m_mask((1u << (m + 1)) - 1), m_next((1 << m) + 2),
+          m_out(out), m_outSize(outSize), m_capacity(capacity) {}
+    // Decodes the codes that lie wholly in in[0, inSize) from bit bitPos on (in is padded with
+    // 8 readable bytes); bitPos ends at the first code not decoded. False once decoding is over
+    // (the image is full, or the end code or a bad code came).
+    bool Run(const std::uint8_t* in, std::size_t inSize, std::uint64_t& bitPos);
+    std::size_t Decoded() const { return m_outPos; }
+
+private:
+    std::array<std::uint32_t, kCodeLimit> m_start{};
+    std::array<std::uint16_t, kCodeLimit> m_length{};
+    const int m_clear;
+    const int m_m;
+    int m_width;
+    std::uint32_t m_mask;
+    int m_next;
+    bool m_havePrevious = false;
+    std::size_t m_previousStart = 0; // the previous code's string in the output
+    std::size_t m_previousLength = 0;
+    std::uint8_t* const m_out;
+    const std::size_t m_outSize;
+    const std::size_t m_capacity;
+    std::size_t m_outPos = 0;
+};
+
+bool LzwDecoder::Run(const std::uint8_t* in, std::size_t inSize, std::uint64_t& bitPosition) {
+    auto& start = m_start;
+    auto& length = m_length;
+    const int clear = m_clear, m = m_m;
     const int endOfInfo = clear + 1;
     const int firstFree = clear + 2;
-    int width = m + 1;
-    std::uint32_t mask = (1u << width) - 1;
-    int next = firstFree;
-    bool havePrevious = false;
-    std::size_t previousStart = 0; // the previous code's string in the output
-    std::size_t previousLength = 0;
+    int width = m_width;
+    std::uint32_t mask = m_mask;
+    int next = m_next;
+    bool havePrevious = m_havePrevious;
+    std::size_t previousStart = m_previousStart;
+    std::size_t previousLength = m_previousLength;
+    std::uint8_t* const out = m_out;
+    const std::size_t outSize = m_outSize, capacity = m_capacity;
+    std::size_t outPos = m_outPos;
     const std::uint64_t totalBits = static_cast<std::uint64_t>(inSize) * 8;
-    std::uint64_t bitPos = 0;
-    std::size_t outPos = 0;
-    while (outPos < outSize && bitPos + static_cast<std::uint64_t>(width) <= totalBits) {
+    std::uint64_t bitPos = bitPosition;
+    bool more = true;
+    for (;;) {
+        if (outPos >= outSize) {
+            more = false;
+            break;
+        }
+        if (bitPos + static_cast<std::uint64_t>(width) > totalBits) break;
         std::uint64_t word;
         std::memcpy(&word, in + (bitPos >> 3), 8); // little-endian host; the input is padded
         const int code = static_cast<int>((word >> (bitPos & 7)) & mask);
         bitPos += static_cast<std::uint64_t>(width);
-        if (code == endOfInfo) break;
+        if (code == endOfInfo) {
+            more = false;
+            break;
+        }
         if (code == clear) {
             width = m + 1;
             mask = (1u << width) - 1;
@@ -125,13 +235,19 @@ std::size_t DecodeLzw(const std::uint8_t* in, std::size_t inSize, int m, std::ui
             havePrevious = false;
             continue;
         }
-        if (code > next) break; // not yet defined: the stream is bad
+        if (code > next) { // not yet defined: the stream is bad
+            more = false;
+            break;
+        }
         std::uint8_t* const dst = out + outPos;
         const std::size_t room = outSize - outPos;
         const bool roomy = capacity - outPos >= std::size_t{kCodeLimit} + 16;
         std::size_t len = 1;
         if (!havePrevious) {
-            if (code >= clear) break; // no string to extend
+            if (code >= clear) { // no string to extend
+                more = false;
+                break;
+            }
             *dst = static_cast<std::uint8_t>(code);
             havePrevious = true;
         } else {
@@ -161,7 +277,35 @@ std::size_t DecodeLzw(const std::uint8_t* in, std::size_t inSize, int m, std::ui
         previousLength = len;
         outPos += len;
     }
-    return outPos;
+    m_width = width;
+    m_mask = mask;
+    m_next = next;
+    m_havePrevious = havePrevious;
+    m_previousStart = previousStart;
+    m_previousLength = previousLength;
+    m_outPos = outPos;
+    bitPosition = bitPos;
+    return more;
+}
+
+// Decodes the image's data sub-blocks from the cursor, a piece at a time; returns the pixels
+// decoded. The cursor ends after the blocks read.
+template <class Cursor>
+std::size_t DecodeSubBlocks(Cursor& c, int m, std::uint8_t* out, std::size_t outSize,
+                            std::size_t capacity) {
+    LzwDecoder lzw(m, out, outSize, capacity);
+    SubBlockJoiner<Cursor> joiner(c);
+    std::uint64_t bitPos = 0;
+    joiner.Refill(0);
+    for (;;) {
+        if (!lzw.Run(joiner.Data(), joiner.Size(), bitPos)) break;
+        if (joiner.Ended()) break;
+        // Keep the bytes of the code not yet decoded, and go on with the next piece.
+        const std::size_t keep = static_cast<std::size_t>(bitPos >> 3);
+        bitPos &= 7;
+        joiner.Refill(keep);
+    }
+    return lzw.Decoded();
 }
 
 // Packs one row of one-byte pixels into 1, 4 (high nibble first) or 8 bits per pixel; indices
@@ -212,12 +356,55 @@ void PlaceRows(std::uint8_t* bits, std::size_t width, std::uint32_t height, std:
     }
 }
 
+// An image's size and depth, read from its descriptor.
+struct ImageHeader {
+    int width = 0, height = 0, depth = 0;
+};
+
 struct Palette768 {
     std::array<std::uint8_t, kPaletteBytes> rgb{};
 };
 
-std::optional<PackedDib> ReadImage(ByteCursor& c, Palette768& palette, int depth,
-                                   GifFrameInfo& info, int& status) {
+// Where an image's rows go: a packed DIB, or a bitmap.
+struct DibRows {
+    PackedDib dib;
+    std::uint8_t* Make(int width, int height, int depth, const std::vector<RGBQUAD>& table,
+                       std::size_t& stride, std::size_t& imageSize) {
+        try {
+            dib = MakePackedDib(width, height, depth, table);
+        } catch (const std::bad_alloc&) {
+            dib.clear();
+        }
+        if (dib.empty()) return nullptr;
+        const auto view = ViewPackedDib(dib);
+        stride = view->stride;
+        imageSize = view->imageSize;
+        return dib.data() + view->bitsOffset;
+    }
+    std::optional<PackedDib> Result() { return std::move(dib); }
+};
+
+struct BitmapRows {
+    CDdb bitmap;
+    std::uint8_t* Make(int width, int height, int depth, const std::vector<RGBQUAD>& table,
+                       std::size_t& stride, std::size_t& imageSize) {
+        try {
+            bitmap = CDdb::Create(width, height, depth);
+            bitmap.Palette() = table;
+        } catch (const std::bad_alloc&) {
+            bitmap = CDdb();
+        }
+        if (bitmap.IsNull()) return nullptr;
+        stride = bitmap.Stride();
+        imageSize = bitmap.Bits().size();
+        return bitmap.Bits().data();
+    }
+    std::optional<CDdb> Result() { return std::move(bitmap); }
+};
+
+template <class Cursor, class Rows>
+auto ReadImage(Cursor& c, Palette768& palette, int depth, GifFrameInfo& info, int& status,
+               Rows& rows) -> decltype(rows.Result()) {
     std::uint8_t d[9];
     if (!c.Read(d, sizeof d)) return std::nullopt;
     info.left = ReadLe16(d);
@@ -245,49 +432,65 @@ std::optional<PackedDib> ReadImage(ByteCursor& c, Palette768& palette, int depth
     std::vector<RGBQUAD> table(std::size_t{1} << depth);
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = {palette.rgb[3 * i + 2], palette.rgb[3 * i + 1], palette.rgb[3 * i], 0};
-    PackedDib dib;
-    try {
-        dib = MakePackedDib(static_cast<int>(width), static_cast<int>(height), depth, table);
-    } catch (const std::bad_alloc&) {
-        dib.clear();
-    }
-    if (dib.empty()) {
+    std::size_t stride = 0, imageSize = 0;
+    std::uint8_t* const bits =
+        rows.Make(static_cast<int>(width), static_cast<int>(height), depth, table, stride, imageSize);
+    if (!bits) {
         status = kGifStatusOutOfMemory;
         return std::nullopt;
     }
-    const auto view = ViewPackedDib(dib);
-    std::uint8_t* const bits = dib.data() + view->bitsOffset;
-    std::vector<std::uint8_t> data;
     std::unique_ptr<std::uint8_t[]> work; // 1 and 4 bits: one byte per pixel before packing
     try {
-        data = JoinSubBlocks(c, payload);
         if (depth != 8) work.reset(new std::uint8_t[pixels]);
     } catch (const std::bad_alloc&) {
         status = kGifStatusOutOfMemory;
-        return dib;
+        return rows.Result();
     }
     // 8-bit pixels are decoded straight into the bitmap's rows and then moved into place.
     std::uint8_t* const out = depth == 8 ? bits : work.get();
-    const std::size_t capacity = depth == 8 ? view->imageSize : pixels;
-    const std::size_t decoded = DecodeLzw(data.data(), payload, m, out, pixels, capacity);
+    const std::size_t capacity = depth == 8 ? imageSize : pixels;
+    const std::size_t decoded = DecodeSubBlocks(c, m, out, pixels, capacity);
     std::memset(out + decoded, 0, pixels - decoded);
 
     const std::vector<std::uint32_t> rowMap =
         interlaced ? GifInterlaceRowMap(height) : std::vector<std::uint32_t>{};
     if (depth == 8) {
-        PlaceRows(bits, width, height, view->stride, rowMap);
-        return dib;
+        PlaceRows(bits, width, height, stride, rowMap);
+        return rows.Result();
     }
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint32_t from = interlaced ? rowMap[y] : y;
         PackRow(work.get() + std::size_t{from} * width, width, depth,
-                bits + std::size_t{height - 1 - y} * view->stride);
+                bits + std::size_t{height - 1 - y} * stride);
     }
-    return dib;
+    return rows.Result();
+}
+
+// An image descriptor's size and depth, with ReadImage's refusals that need no pixels: a zero
+// side, the pixel limit, the LZW minimum code size. The image data is not read, so a file cut
+// short inside it passes. True for a descriptor ReadImage would accept.
+template <class Cursor>
+bool ReadDescriptor(Cursor& c, Palette768& palette, int depth, ImageHeader& header) {
+    std::uint8_t d[9];
+    if (!c.Read(d, sizeof d)) return false;
+    const std::uint32_t width = ReadLe16(d + 4);
+    const std::uint32_t height = ReadLe16(d + 6);
+    const int flags = d[8];
+    if (flags & 0x80) {
+        const int field = flags & 7;
+        if (!c.Read(palette.rgb.data(), (std::size_t{2} << field) * 3)) return false;
+        depth = DepthForTableField(field);
+    }
+    if (width == 0 || height == 0 || std::uint64_t{width} * height > kPixelLimit) return false;
+    const int m = c.Byte();
+    if (m < (depth == 1 ? 1 : 2) || m > 8) return false;
+    header = {static_cast<int>(width), static_cast<int>(height), depth};
+    return true;
 }
 
 // Skips data sub-blocks up to and including the zero-length one.
-void SkipSubBlocks(ByteCursor& c) {
+template <class Cursor>
+void SkipSubBlocks(Cursor& c) {
     for (int len = c.Byte(); len > 0; len = c.Byte())
         c.Skip(static_cast<std::size_t>(len));
 }
@@ -305,11 +508,16 @@ std::vector<std::uint32_t> GifInterlaceRowMap(std::uint32_t height) {
     return map;
 }
 
-std::optional<PackedDib> ReadGifMemory(std::span<const std::uint8_t> data, std::int64_t firstOffset,
-                                       std::int64_t altOffset, GifFrameInfo& info, int& status) {
+namespace {
+
+// The screen descriptor, its table and the blocks up to the first image, which is read. With
+// `headerOnly` the image is not decoded: it receives the image's size and depth.
+
+template <class Cursor, class Rows>
+auto ReadFirstImage(Cursor& c, std::int64_t firstOffset, std::int64_t altOffset, GifFrameInfo& info,
+                    int& status, Rows& rows, ImageHeader* headerOnly = nullptr) -> decltype(rows.Result()) {
     status = kGifStatusOk;
     info = GifFrameInfo{};
-    ByteCursor c(data);
     std::uint8_t header[13];
     if (!c.Read(header, 6) || std::memcmp(header, "GIF8", 4) != 0) return std::nullopt;
     if (!c.Read(header + 6, 7)) return std::nullopt;
@@ -339,7 +547,11 @@ std::optional<PackedDib> ReadGifMemory(std::span<const std::uint8_t> data, std::
         case 0x3B: // trailer
             return std::nullopt;
         case 0x2C: // image separator
-            return ReadImage(c, palette, depth, info, status);
+            if (headerOnly) {
+                if (!ReadDescriptor(c, palette, depth, *headerOnly)) return std::nullopt;
+                return rows.Result();
+            }
+            return ReadImage(c, palette, depth, info, status, rows);
         case 0x21: {
             const int label = c.Byte();
             if (label == 0xF9) {
@@ -360,6 +572,63 @@ std::optional<PackedDib> ReadGifMemory(std::span<const std::uint8_t> data, std::
             break;
         }
     }
+}
+
+} // namespace
+
+std::optional<PackedDib> ReadGifMemory(std::span<const std::uint8_t> data, std::int64_t firstOffset,
+                                       std::int64_t altOffset, GifFrameInfo& info, int& status) {
+    ByteCursor c(data);
+    DibRows rows;
+    return ReadFirstImage(c, firstOffset, altOffset, info, status, rows);
+}
+
+namespace {
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// A regular file opened for the cursor, and its size.
+File OpenRegular(const std::string& path, std::uint64_t& size) {
+    File file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    struct stat st {};
+    if (!file || fstat(fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return File(nullptr, &std::fclose);
+    size = static_cast<std::uint64_t>(st.st_size);
+    return file;
+}
+
+} // namespace
+
+CDdb ReadGifBitmap(const std::string& path, int& transparentIndex) {
+    transparentIndex = -1;
+    std::uint64_t size = 0;
+    File file = OpenRegular(path, size);
+    if (!file) return {};
+    std::setvbuf(file.get(), nullptr, _IONBF, 0); // the cursor has its own buffer
+    auto c = std::make_unique<FileCursor>(file.get(), size);
+    BitmapRows rows;
+    GifFrameInfo info;
+    int status = 0;
+    std::optional<CDdb> bitmap = ReadFirstImage(*c, 0, 0, info, status, rows);
+    if (!bitmap || status != kGifStatusOk) return {};
+    if (info.transparent) transparentIndex = info.transparentIndex;
+    return std::move(*bitmap);
+}
+
+bool ReadGifHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
+    width = height = bitsPerPixel = 0;
+    std::uint64_t size = 0;
+    File file = OpenRegular(path, size);
+    if (!file) return false;
+    auto c = std::make_unique<FileCursor>(file.get(), size);
+    BitmapRows rows;
+    GifFrameInfo info;
+    int status = 0;
+    ImageHeader header;
+    if (!ReadFirstImage(*c, 0, 0, info, status, rows, &header)) return false;
+    width = header.width;
+    height = header.height;
+    bitsPerPixel = header.depth;
+    return true;
 }
 
 std::optional<PackedDib> ReadGif(const std::string& path, std::int64_t firstOffset,

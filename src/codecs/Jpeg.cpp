@@ -25,7 +25,12 @@
 namespace tsl {
 namespace {
 
-// libjpeg's fatal errors jump back to the caller; warnings are ignored.
+// The largest picture opened from a file with fewer bits than the picture has blocks (a file
+// cut short): 16 megapixels.
+constexpr std::uint64_t kTruncatedPixelLimit = std::uint64_t{1} << 24;
+
+// libjpeg's fatal errors jump back to the caller; warnings (a premature end of the file among
+// them) are ignored and the decoder goes on with what it has.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -60,6 +65,8 @@ public:
     // own row y (from the top); null when it takes red-green-blue rows only.
     virtual std::uint8_t* DeviceRow(int) { return nullptr; }
     virtual bool TakesDeviceRows() const { return false; }
+    // 32: device rows are blue, green, red, X; 24: blue, green, red.
+    virtual int DeviceBitsPerPixel() const { return 32; }
 
 protected:
     ~RowTarget() = default;
@@ -103,17 +110,21 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
         return true;
     }
     // A complete JPEG codes every 8 x 8 block of its first scan with at least one bit. A file
-    // with fewer bits than blocks is cut short or forged: decoding it would only invent
-    // (possibly gigabytes of) grey, slowly.
+    // with fewer bits than blocks is cut short (or forged): the library decodes what is there
+    // and fills the rest with grey, which is opened as other viewers open it; only a picture
+    // too large for that to be worth the memory is refused, so a few forged bytes cannot make
+    // gigabytes of grey.
     const std::uint64_t blocks = (static_cast<std::uint64_t>(info.image_width) + 7) / 8 *
                                  ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
-    if (static_cast<std::uint64_t>(bytes.size()) * 8 < blocks) return false;
+    if (static_cast<std::uint64_t>(bytes.size()) * 8 < blocks && pixelsWanted > kTruncatedPixelLimit)
+        return false;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     const bool device = !cmyk && info.num_components == 3 && target.TakesDeviceRows();
+    const bool fourBytes = target.DeviceBitsPerPixel() == 32;
     if (cmyk)
         info.out_color_space = JCS_CMYK;
     else if (device)
-        info.out_color_space = JCS_EXT_BGRX;
+        info.out_color_space = fourBytes ? JCS_EXT_BGRX : JCS_EXT_BGR;
     else if (info.num_components != 1)
         info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -137,7 +148,8 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
             for (int i = 0; i < n; ++i) rows[i] = target.DeviceRow(first + i);
             const int got = static_cast<int>(jpeg_read_scanlines(&info, rows, static_cast<JDIMENSION>(n)));
             if (got <= 0) return false;
-            for (int i = 0; i < got; ++i) ClearFourthBytes(rows[i], static_cast<std::size_t>(width));
+            if (fourBytes)
+                for (int i = 0; i < got; ++i) ClearFourthBytes(rows[i], static_cast<std::size_t>(width));
         }
         jpeg_finish_decompress(&info);
         return true;
@@ -168,12 +180,13 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     return true;
 }
 
-// Bottom-up 32-bit device bitmap rows (blue, green, red, zero).
+// Bottom-up device bitmap rows: 32 bits (blue, green, red, zero) or 24 (blue, green, red).
 class DdbTarget final : public RowTarget {
 public:
+    explicit DdbTarget(int bitsPerPixel) : m_bitsPerPixel(bitsPerPixel == 24 ? 24 : 32) {}
     bool Start(int width, int height) override {
         try {
-            bitmap = CDdb::Create(width, height, 32);
+            bitmap = CDdb::Create(width, height, m_bitsPerPixel);
         } catch (const std::bad_alloc&) {
             bitmap = CDdb();
         }
@@ -181,17 +194,22 @@ public:
     }
     void Row(int y, const std::uint8_t* rgb) override {
         std::uint8_t* out = DeviceRow(y);
-        for (int x = 0; x < bitmap.Width(); ++x, out += 4, rgb += 3) {
+        const int step = m_bitsPerPixel / 8;
+        for (int x = 0; x < bitmap.Width(); ++x, out += step, rgb += 3) {
             out[0] = rgb[2];
             out[1] = rgb[1];
             out[2] = rgb[0];
-            out[3] = 0;
+            if (step == 4) out[3] = 0;
         }
     }
     std::uint8_t* DeviceRow(int y) override { return bitmap.Row(bitmap.Height() - 1 - y); }
     bool TakesDeviceRows() const override { return true; }
+    int DeviceBitsPerPixel() const override { return m_bitsPerPixel; }
 
     CDdb bitmap;
+
+private:
+    int m_bitsPerPixel;
 };
 
 // Decodes into the target, reporting failures as the codec reports them; false on failure.
@@ -265,7 +283,7 @@ void EndSink(j_compress_ptr info) {
 }
 
 bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows, int width,
-            int height, int components, int quality, SinkDestination& dest) {
+            int height, int components, J_COLOR_SPACE space, int quality, SinkDestination& dest) {
     if (setjmp(err.jump)) return false;
     dest.pub.init_destination = StartSink;
     dest.pub.empty_output_buffer = FullSink;
@@ -274,8 +292,8 @@ bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
     info.input_components = components;
-    info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
+    info.in_color_space = space;
+    jpeg_set_defaults(&info); // the defaults follow the input space: YCbCr for every colour one
     jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
@@ -288,9 +306,17 @@ bool Encode(jpeg_compress_struct& info, ErrorManager& err, const RowSource& rows
 
 enum class EncodeResult { kDone, kFailed, kNotStored };
 
+// The input colour space of rows of `components` bytes a pixel: 4 and 3 as the device's blue,
+// green, red (and X) when `device`, else 3 as red, green, blue and 1 as grey.
+J_COLOR_SPACE SpaceOf(int components, bool device) {
+    if (components == 4) return JCS_EXT_BGRX;
+    if (components == 3) return device ? JCS_EXT_BGR : JCS_RGB;
+    return JCS_GRAYSCALE;
+}
+
 // Encodes rows as a JPEG file's bytes into the sink.
 EncodeResult EncodeRows(const RowSource& rows, int width, int height, int components,
-                        int quality, const ByteSink& sink) {
+                        int quality, const ByteSink& sink, bool device = false) {
     if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return EncodeResult::kFailed;
     jpeg_compress_struct info{};
     ErrorManager err{};
@@ -302,8 +328,8 @@ EncodeResult EncodeRows(const RowSource& rows, int width, int height, int compon
     auto dest = std::make_unique<SinkDestination>();
     dest->sink = &sink;
     dest->sinkFailed = false;
-    const bool ok = Encode(info, err, rows, width, height, components, std::clamp(quality, 1, 100),
-                           *dest);
+    const bool ok = Encode(info, err, rows, width, height, components, SpaceOf(components, device),
+                           std::clamp(quality, 1, 100), *dest);
     jpeg_destroy_compress(&info);
     if (ok) return EncodeResult::kDone;
     return dest->sinkFailed ? EncodeResult::kNotStored : EncodeResult::kFailed;
@@ -323,17 +349,24 @@ std::vector<std::uint8_t> EncodeRows(const RowSource& rows, int width, int heigh
 }
 
 // Encodes rows straight into the file at path, replacing it only when all went well.
-bool WriteRows(const std::string& path, const RowSource& rows, int width, int height,
-               int components, int quality) {
+EncodeResult StoreRows(const std::string& path, const RowSource& rows, int width, int height,
+                       int components, int quality, bool device) {
     CReplacingFile file(path);
     EncodeResult result = EncodeResult::kNotStored;
     if (file.Open()) {
         const ByteSink write = [&file](const std::uint8_t* data, std::size_t size) {
             return file.Write(data, size);
         };
-        result = EncodeRows(rows, width, height, components, quality, write);
+        result = EncodeRows(rows, width, height, components, quality, write, device);
         if (result == EncodeResult::kDone && !file.Commit()) result = EncodeResult::kNotStored;
     }
+    return result;
+}
+
+// The same, reporting failures in the adapter's words.
+bool WriteRows(const std::string& path, const RowSource& rows, int width, int height,
+               int components, int quality, bool device = false) {
+    const EncodeResult result = StoreRows(path, rows, width, height, components, quality, device);
     if (result == EncodeResult::kFailed) Fatal();
     if (result == EncodeResult::kNotStored) Report().Report("Can't open " + path + "\n", "JPEG");
     return result == EncodeResult::kDone;
@@ -374,16 +407,61 @@ std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& hei
 }
 
 
-CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes) {
-    DdbTarget target;
+CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes, int bitsPerPixel) {
+    DdbTarget target(bitsPerPixel);
     if (!DecodeInto(bytes, target)) return {};
     return std::move(target.bitmap);
 }
 
-CDdb ReadJpegDdb(const std::string& path) {
+CDdb ReadJpegDdb(const std::string& path, int bitsPerPixel) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) return {};
-    return ReadJpegDdbMemory(bytes);
+    return ReadJpegDdbMemory(bytes, bitsPerPixel);
+}
+
+namespace {
+
+// The header steps that may jump.
+bool ReadHeader(jpeg_decompress_struct& info, ErrorManager& err, std::FILE* file) {
+    if (setjmp(err.jump)) return false;
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    return true;
+}
+
+} // namespace
+
+bool ReadJpegHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
+    width = height = bitsPerPixel = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    struct stat st {};
+    if (!file || ::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    jpeg_decompress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+    jpeg_create_decompress(&info);
+    bool ok = ReadHeader(info, err, file.get());
+    if (ok) {
+        // What the decoder refuses before it starts (see Decode): another precision, sizes
+        // beyond the limits, fewer bytes than blocks, component counts it cannot give as RGB.
+        const std::uint64_t pixels = static_cast<std::uint64_t>(info.image_width) * info.image_height;
+        const std::uint64_t blocks = (static_cast<std::uint64_t>(info.image_width) + 7) / 8 *
+                                     ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
+        const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+        ok = info.data_precision == 8 && pixels > 0 && pixels <= kPixelLimit &&
+             info.image_width <= kSideLimit && (static_cast<std::uint64_t>(st.st_size) * 8 >= blocks || pixels <= kTruncatedPixelLimit) &&
+             (cmyk ? info.num_components == 4 : info.num_components == 1 || info.num_components == 3);
+        width = static_cast<int>(info.image_width);
+        height = static_cast<int>(info.image_height);
+        bitsPerPixel = 24;
+    }
+    jpeg_destroy_decompress(&info);
+    if (!ok) width = height = bitsPerPixel = 0;
+    return ok;
 }
 
 namespace {
@@ -438,22 +516,28 @@ bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int w
     return WriteRows(path, RgbRows(rgb, width, colour, grey), width, height, colour ? 3 : 1, quality);
 }
 
+namespace {
+
+// A device bitmap's rows from the top, as the compressor takes them without conversion.
+RowSource DeviceRows(const CDdb& bitmap) {
+    return [&bitmap](int y) { return bitmap.Row(bitmap.Height() - 1 - y); };
+}
+
+} // namespace
+
 bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality) {
     if (bitmap.IsNull() || bitmap.BitsPerPixel() != 32) return false;
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(bitmap.Width()) * 3);
-    return WriteRows(
-        path,
-        [&](int y) {
-            const std::uint8_t* in = bitmap.Row(bitmap.Height() - 1 - y);
-            std::uint8_t* out = rgb.data();
-            for (int x = 0; x < bitmap.Width(); ++x, in += 4, out += 3) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
-            return static_cast<const std::uint8_t*>(rgb.data());
-        },
-        bitmap.Width(), bitmap.Height(), 3, quality);
+    return WriteRows(path, DeviceRows(bitmap), bitmap.Width(), bitmap.Height(), 4, quality, true);
+}
+
+JpegStoreResult StoreJpegBitmap(const std::string& path, const CDdb& bitmap, int quality) {
+    if (bitmap.IsNull() || (bitmap.BitsPerPixel() != 24 && bitmap.BitsPerPixel() != 32))
+        return JpegStoreResult::kNotEncodable;
+    const EncodeResult result = StoreRows(path, DeviceRows(bitmap), bitmap.Width(), bitmap.Height(),
+                                          bitmap.BitsPerPixel() / 8, quality, true);
+    return result == EncodeResult::kDone     ? JpegStoreResult::kStored
+           : result == EncodeResult::kFailed ? JpegStoreResult::kNotEncodable
+                                             : JpegStoreResult::kNotWritten;
 }
 
 } // namespace tsl

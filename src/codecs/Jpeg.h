@@ -25,9 +25,16 @@ std::vector<std::uint8_t> ReadJpegMemory(std::span<const std::uint8_t> bytes, in
 std::vector<std::uint8_t> ReadJpeg(const std::string& path, int& width, int& height);
 // The same file as a 24-bit bottom-up packed DIB; empty on failure.
 PackedDib ReadJpegDib(const std::string& path);
-// The file (or bytes) decoded straight into a 32-bit device bitmap; null on failure.
-CDdb ReadJpegDdb(const std::string& path);
-CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes);
+// The file (or bytes) decoded straight into a device bitmap, without a copy: 32 bits (blue,
+// green, red, zero) for the screen, or 24 (blue, green, red), the pixels of ReadJpegDib at the
+// file's own depth. Null on failure.
+CDdb ReadJpegDdb(const std::string& path, int bitsPerPixel = 32);
+CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes, int bitsPerPixel = 32);
+// The size and depth (always 24) of the picture the readers above give, from the file's header
+// alone. False, with nothing reported, for a file the header shows they would refuse or that
+// has no readable header; the pixels are not looked at, so a file damaged past its header
+// passes.
+bool ReadJpegHeader(const std::string& path, int& width, int& height, int& bitsPerPixel);
 PackedDib ReadJpegDibMemory(std::span<const std::uint8_t> bytes);
 
 // Encodes rows from the top, no padding, red-green-blue. With colour false the pixels are
@@ -40,5 +47,10 @@ bool WriteJpeg(const std::string& path, std::span<const std::uint8_t> rgb, int w
 // A 32-bit device bitmap written as colour JPEG row by row, without a copy of the picture;
 // false (reported) on failure.
 bool WriteJpegDdb(const std::string& path, const CDdb& bitmap, int quality);
+// A 24- or 32-bit device bitmap compressed straight from its rows into the file at path
+// (replaced only when all went well), reporting nothing: the bytes EncodeJpeg gives for its
+// pixels as red-green-blue rows in colour.
+enum class JpegStoreResult { kStored, kNotEncodable, kNotWritten };
+JpegStoreResult StoreJpegBitmap(const std::string& path, const CDdb& bitmap, int quality);
 
 } // namespace tsl

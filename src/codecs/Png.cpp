@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <png.h>
 
@@ -204,16 +205,19 @@ void ReadStream(png_structp png, png_bytep out, png_size_t length) {
 
 // The steps that may jump, kept free of objects with destructors (the bitmap is made in a
 // helper that returns before any row is read).
-bool CreateDevice(CDdb& out, int width, int height) {
+bool CreateDevice(CDdb& out, int width, int height, int bitsPerPixel) {
     try {
-        out = CDdb::Create(width, height, 32);
+        out = CDdb::Create(width, height, bitsPerPixel);
     } catch (const std::bad_alloc&) {
         out = CDdb();
     }
     return !out.IsNull();
 }
 
-bool DecodeDevice(png_structp png, png_infop info, std::FILE* file, CDdb& out, int& bitsPerPixel) {
+// Screen: 32-bit rows with the fourth byte zero. Else the depth ReadPng gives: 24-bit rows, or
+// 32-bit ones keeping alpha.
+bool DecodeDevice(png_structp png, png_infop info, std::FILE* file, CDdb& out, int& bitsPerPixel,
+                  bool screen) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, file, ReadStream);
     png_set_sig_bytes(png, 8);
@@ -227,24 +231,28 @@ bool DecodeDevice(png_structp png, png_infop info, std::FILE* file, CDdb& out, i
     if (static_cast<std::uint64_t>(w) * h > kPixelLimit || w > kSideLimit || h > kSideLimit)
         return false;
     png_set_bgr(png);
-    if (colourType == PNG_COLOR_TYPE_RGB) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    const int own = colourType == PNG_COLOR_TYPE_RGB ? 24 : 32;
+    const int depth = screen ? 32 : own;
+    if (colourType == PNG_COLOR_TYPE_RGB && depth == 32) png_set_filler(png, 0, PNG_FILLER_AFTER);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * 4) return false;
+    if (png_get_rowbytes(png, info) != static_cast<std::size_t>(w) * (depth / 8)) return false;
     const int width = static_cast<int>(w), height = static_cast<int>(h);
-    if (!CreateDevice(out, width, height)) return false;
+    if (!CreateDevice(out, width, height, depth)) return false;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = out.Row(height - 1 - y);
         png_read_row(png, row, nullptr);
-        if (colourType == PNG_COLOR_TYPE_RGB_ALPHA) // alpha is not part of the device's picture
+        if (screen && colourType == PNG_COLOR_TYPE_RGB_ALPHA) // not part of the device's picture
             ClearFourthBytes(row, static_cast<std::size_t>(width));
     }
-    bitsPerPixel = colourType == PNG_COLOR_TYPE_RGB ? 24 : 32;
+    bitsPerPixel = own;
     return true;
 }
 
 } // namespace
 
-CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel) {
+namespace {
+
+CDdb ReadStraight(std::FILE* file, int& bitsPerPixel, bool screen) {
     bitsPerPixel = 0;
     std::uint8_t signature[8] = {};
     CDdb out;
@@ -253,7 +261,7 @@ CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel) {
         png_infop info = png ? png_create_info_struct(png) : nullptr;
         if (info) {
             png_set_user_limits(png, kSideLimit, kSideLimit);
-            if (!DecodeDevice(png, info, file, out, bitsPerPixel)) out = CDdb();
+            if (!DecodeDevice(png, info, file, out, bitsPerPixel, screen)) out = CDdb();
         }
         png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
     }
@@ -261,13 +269,76 @@ CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel) {
     return out;
 }
 
-CDdb ReadPngDevice(const std::string& path, int& bitsPerPixel) {
+CDdb ReadStraight(const std::string& path, int& bitsPerPixel, bool screen) {
     bitsPerPixel = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return {};
-    CDdb out = ReadPngDevice(file, bitsPerPixel);
+    CDdb out = ReadStraight(file, bitsPerPixel, screen);
     std::fclose(file);
     return out;
+}
+
+// The header steps that may jump.
+bool ReadInfo(png_structp png, png_infop info, std::FILE* file, png_uint_32& w, png_uint_32& h,
+              int& bitDepth, int& colourType, int& interlace) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, file, ReadStream);
+    png_set_sig_bytes(png, 8);
+    png_read_info(png, info);
+    png_get_IHDR(png, info, &w, &h, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+    return true;
+}
+
+} // namespace
+
+CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel) { return ReadStraight(file, bitsPerPixel, true); }
+
+CDdb ReadPngDevice(const std::string& path, int& bitsPerPixel) {
+    return ReadStraight(path, bitsPerPixel, true);
+}
+
+CDdb ReadPngBitmap(const std::string& path) {
+    int bitsPerPixel = 0;
+    return ReadStraight(path, bitsPerPixel, false);
+}
+
+bool ReadPngHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
+    width = height = bitsPerPixel = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::uint8_t signature[8] = {};
+    if (!file || std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0)
+        return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    png_uint_32 w = 0, h = 0;
+    int bitDepth = 0, colourType = 0, interlace = 0;
+    bool ok = false;
+    if (info) {
+        png_set_user_limits(png, kSideLimit, kSideLimit);
+        ok = ReadInfo(png, info, file.get(), w, h, bitDepth, colourType, interlace);
+    }
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    // The refusals and the depth of Prepare: grey with alpha loses its alpha, 16-bit samples
+    // become 8 bits, 2-bit pixels 4 bits.
+    if (!ok || static_cast<std::uint64_t>(w) * h > kPixelLimit || w > kSideLimit || h > kSideLimit ||
+        w == 0 || h == 0 || (interlace != PNG_INTERLACE_NONE && h > kPngInterlacedRowLimit))
+        return false;
+    int channels = 0;
+    switch (colourType) {
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_PALETTE: channels = 1; break;
+    case PNG_COLOR_TYPE_RGB: channels = 3; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: channels = 4; break;
+    default: return false;
+    }
+    const int fileDepth = (bitDepth == 16 ? 8 : bitDepth) * channels;
+    const int depth = fileDepth == 2 ? 4 : fileDepth;
+    if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    bitsPerPixel = depth;
+    return true;
 }
 
 namespace {

@@ -35,6 +35,13 @@ PackedDib ReadPng(const std::string& path, std::string& message);
 CDdb ReadPngDevice(const std::string& path, int& bitsPerPixel);
 // The same from an open stream at its start.
 CDdb ReadPngDevice(std::FILE* file, int& bitsPerPixel);
+// The same files decoded straight into a bitmap at the depth ReadPng gives, with its pixels: 24
+// bits (blue, green, red), or 32 keeping alpha. Null for every other file and for a failure.
+CDdb ReadPngBitmap(const std::string& path);
+// The size and the depth ReadPng gives, from the signature and the chunks before the image
+// data. False for a file the header shows ReadPng would refuse, or without a readable header;
+// the image data is not looked at.
+bool ReadPngHeader(const std::string& path, int& width, int& height, int& bitsPerPixel);
 
 // Empty when the DIB cannot be stored.
 std::vector<std::uint8_t> EncodePng(const PackedDib& dib);

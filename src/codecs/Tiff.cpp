@@ -220,6 +220,48 @@ PackedDib ReadTiffMemory(std::span<const std::uint8_t> bytes, int& status) {
     return dib;
 }
 
+bool ReadTiffHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
+    width = height = bitsPerPixel = 0;
+    SilenceLibtiff();
+    TIFF* tif = TIFFOpen(path.c_str(), "rm"); // reads the first directory only
+    if (!tif) return false;
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t compression = 1, bits = 1, samples = 1, photo = PHOTOMETRIC_MINISBLACK,
+                  format = SAMPLEFORMAT_UINT;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photo))
+        photo = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    // The choices of ReadTiffMemory: refused, indexed at 1, 4 or 8 bits, or rendered at 24.
+    bool ok = compression != 32946 && w != 0 && h != 0 &&
+              static_cast<std::uint64_t>(w) * h <= kPixelLimit && w <= kSideLimit && h <= kSideLimit;
+    if (ok) {
+        const bool oneSample = samples == 1 && !TIFFIsTiled(tif) && format == SAMPLEFORMAT_UINT &&
+                               compression != COMPRESSION_OJPEG;
+        const bool palette = photo == PHOTOMETRIC_PALETTE && bits <= 8 && (bits & (bits - 1)) == 0;
+        const bool grey = (photo == PHOTOMETRIC_MINISBLACK || photo == PHOTOMETRIC_MINISWHITE) &&
+                          (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16);
+        std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+        char message[1024] = {};
+        if (oneSample && (palette || grey)) {
+            ok = !palette || TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b);
+            bitsPerPixel = bits == 1 ? 1 : bits <= 4 ? 4 : 8;
+        } else {
+            ok = TIFFRGBAImageOK(tif, message) != 0;
+            bitsPerPixel = 24;
+        }
+    }
+    TIFFClose(tif);
+    if (!ok) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
 PackedDib ReadTiff(const std::string& path, int& status) {
     status = kTiffReadFailed;
     std::vector<std::uint8_t> bytes;

@@ -34,6 +34,9 @@ inline constexpr const char* kTiffSoftware = "Vistagram32";
 
 PackedDib ReadTiffMemory(std::span<const std::uint8_t> bytes, int& status);
 PackedDib ReadTiff(const std::string& path, int& status);
+// The size and the depth ReadTiff gives, from the file's first directory alone. False for a
+// file the directory shows ReadTiff would refuse, or without a readable directory.
+bool ReadTiffHeader(const std::string& path, int& width, int& height, int& bitsPerPixel);
 
 std::vector<std::uint8_t> EncodeTiff(const PackedDib& dib, int compression, int& status);
 bool WriteTiff(const std::string& path, const PackedDib& dib, int compression, int& status);

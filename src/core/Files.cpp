@@ -9,6 +9,13 @@
 
 namespace tsl {
 
+namespace {
+std::atomic<bool> g_replaceSyncs{true};
+}
+
+void SetReplaceSyncs(bool sync) { g_replaceSyncs.store(sync); }
+bool ReplaceSyncs() { return g_replaceSyncs.load(); }
+
 CReplacingFile::CReplacingFile(std::string target) : m_target(std::move(target)) {}
 
 CReplacingFile::~CReplacingFile() {
@@ -44,7 +51,7 @@ bool CReplacingFile::Write(const void* data, std::size_t size) {
 bool CReplacingFile::Commit() {
     if (!m_file) return false;
     bool ok = std::fflush(m_file) == 0;
-    ok = ::fsync(::fileno(m_file)) == 0 && ok;
+    if (ReplaceSyncs()) ok = ::fsync(::fileno(m_file)) == 0 && ok;
     ok = std::fclose(m_file) == 0 && ok;
     m_file = nullptr;
     ok = ok && std::rename(m_temp.c_str(), m_target.c_str()) == 0;

@@ -1,7 +1,7 @@
 #pragma once
 // Whole-file reads and safe file replacement. A replacing write goes to a file beside the
 // target under a unique name, with the permissions of the file it replaces, is flushed to disk
-// and only then renamed over the target: a failed or interrupted save never damages the old
+// (see SetReplaceSyncs) and only then renamed over the target: a failed or interrupted save never damages the old
 // file, and a failure leaves no temporary behind.
 
 #include <cstdint>
@@ -30,6 +30,12 @@ private:
     std::string m_temp;
     std::FILE* m_file = nullptr;
 };
+
+// Whether a replacing write waits for its data to reach the disk (fsync) before the rename. On
+// unless turned off: an interactive save wants the new file safe once it says so. A converter
+// run over many files turns it off; the rename still never leaves a half-written target.
+void SetReplaceSyncs(bool sync);
+bool ReplaceSyncs();
 
 // Replaces the file at path with bytes, as CReplacingFile does.
 bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
