@@ -8,3 +8,8 @@ for bench in "$build"/bench/tsl_bench_*; do
   echo "== $(basename "$bench")"
   "$bench" --benchmark_counters_tabular=true
 done
+# tslconvert against the command-line converters (needs their programs, see the script).
+if [ -x "$build/tools/tslconvert/tslconvert" ]; then
+  echo "== tslconvert_bench.sh"
+  bash "$(dirname "$0")/tslconvert_bench.sh" "$build"
+fi
