@@ -1,19 +1,15 @@
 #pragma once
-// The image extension list and the file-type filters built from it.
+// Path helpers and the file-type filters, built from the format registry (core/FormatTable.h).
 
 #include <string>
 #include <string_view>
 
 namespace tsl {
 
-// String 138: every extension the program treats as an image, framed by commas.
-inline constexpr std::string_view kImageExtensions =
-    ",gif,tiff,tif,jpg,jpeg,bmp,ico,cur,fpx,pcx,pcc,wmf,emf,xpm,iff,pgm,ppm,cut,psd,png,tga,eps,"
-    "ras,wpg,pct,jbig,clp,xwd,flc,sgi,cmp,";
-
 // The extension of a path without its dot ("" when there is none).
 std::string ExtensionOf(std::string_view path);
-// True when the lower-cased extension, framed by commas, occurs in the image extension list.
+// True when the lower-cased extension, framed by commas, occurs in the image extension list
+// (core/FormatTable.h's ImageExtensionList).
 bool IsImageFile(std::string_view path);
 // "name.ext" shown for a path: its file name, '.', and its extension ("name." without one).
 std::string DisplayName(std::string_view path);

@@ -1,4 +1,5 @@
 #include "core/Extensions.h"
+#include "core/FormatTable.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,8 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 
 // Every extension of the image list, in order.
 std::vector<std::string> ListedExtensions() {
-    std::string_view inner = kImageExtensions.substr(1, kImageExtensions.size() - 2);
+    const std::string& list = ImageExtensionList();
+    std::string_view inner = std::string_view(list).substr(1, list.size() - 2);
     return Split(inner, ',');
 }
 
