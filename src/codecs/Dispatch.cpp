@@ -8,11 +8,11 @@
 #include "codecs/Tga.h"
 #include "codecs/Tiff.h"
 #include "core/Extensions.h"
+#include "core/FormatTable.h"
 #include "core/Files.h"
 #include "core/Services.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstring>
 #include <new>
@@ -53,50 +53,71 @@ PackedDib With256Colours(PackedDib dib) {
 std::string UpperExtension(const std::string& path) { return Upper(ExtensionOf(path)); }
 
 bool IsPreviewExtension(const std::string& extension) {
-    static constexpr std::array<const char*, 12> kShown = {
-        "BMP", "CRI", "PCX", "PNG", "TGA", "JPG", "JPEG", "TIF", "TIFF", "DIB", "RLE", "GIF"};
-    const std::string e = Upper(extension);
-    return std::any_of(kShown.begin(), kShown.end(), [&](const char* s) { return e == s; });
+    const ExtensionEntry* e = FindExtension(extension);
+    return e && e->preview;
 }
+
+namespace {
+
+DispatchReader ReaderFor(const std::string& path) {
+    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
+    return e ? e->reader : DispatchReader::None;
+}
+
+DispatchWriter WriterFor(const std::string& path) {
+    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
+    return e ? e->writer : DispatchWriter::None;
+}
+
+} // namespace
 
 bool ReadPackedImage(const std::string& path, PackedImage& out, std::string* reason) {
     out = PackedImage{};
-    const std::string ext = UpperExtension(path);
     try {
-        if (ext == "BMP" || ext == "DIB") {
+        switch (ReaderFor(path)) {
+        case DispatchReader::Bmp:
             out.dib = ReadBmpFile(path);
             if (out.dib.empty()) Say(reason, "not a readable BMP file (error " +
                                                  std::to_string(BmpLastError()) + ")");
-        } else if (ext == "PCX") {
-            out.dib = ReadPcxFile(path).dib;
-        } else if (ext == "P") {
+            break;
+        case DispatchReader::Pcx: out.dib = ReadPcxFile(path).dib; break;
+        case DispatchReader::PcxResource: {
             const std::vector<std::uint8_t> bytes = Resources().Resource("pcx/" + path);
             out.dib = ReadPcxMemory(bytes).dib;
-        } else if (ext == "B4") {
-            out.dib = ResourceDib("bitmap/" + path);
-        } else if (ext == "B8") {
+            break;
+        }
+        case DispatchReader::Bitmap16Resource: out.dib = ResourceDib("bitmap/" + path); break;
+        case DispatchReader::Bitmap256Resource:
             out.dib = With256Colours(ResourceDib("bitmap/" + path));
-        } else if (ext == "TIF" || ext == "TIFF" || ext == "CRI") {
+            break;
+        case DispatchReader::Tiff: {
             int status = 0;
             out.dib = ReadTiff(path, status);
             if (out.dib.empty()) Say(reason, "TIFF status " + std::to_string(status));
-        } else if (ext == "TGA") {
+            break;
+        }
+        case DispatchReader::Tga: {
             int status = 0;
             out.dib = ReadTga(path, status);
             if (out.dib.empty()) Say(reason, "TGA status " + std::to_string(status));
-        } else if (ext == "JPG" || ext == "JPEG") {
-            out.dib = ReadJpegDib(path);
-        } else if (ext == "GIF") {
+            break;
+        }
+        case DispatchReader::Jpeg: out.dib = ReadJpegDib(path); break;
+        case DispatchReader::Gif: {
             GifFrameInfo info;
             int status = 0;
             if (auto dib = ReadGif(path, 0, 0, info, status)) out.dib = std::move(*dib);
             if (out.dib.empty()) Say(reason, "GIF status " + std::to_string(status));
             if (info.transparent) out.transparentIndex = info.transparentIndex;
-        } else if (ext == "PNG") {
+            break;
+        }
+        case DispatchReader::Png: {
             std::string message;
             out.dib = ReadPng(path, message);
             if (out.dib.empty()) Say(reason, message);
-        } else {
+            break;
+        }
+        case DispatchReader::None:
             Say(reason, "no reader for this file name's extension");
             return false;
         }
@@ -110,8 +131,8 @@ bool ReadPackedImage(const std::string& path, PackedImage& out, std::string* rea
 
 bool ReadImageFile(const std::string& path, DecodedImage& out, std::string* reason) {
     out = DecodedImage{};
-    const std::string ext = UpperExtension(path);
-    if (ext == "JPG" || ext == "JPEG") {
+    const DispatchReader reader = ReaderFor(path);
+    if (reader == DispatchReader::Jpeg) {
         // Decoded straight into the device bitmap: large photographs skip two full copies.
         try {
             out.bitmap = ReadJpegDdb(path);
@@ -126,7 +147,7 @@ bool ReadImageFile(const std::string& path, DecodedImage& out, std::string* reas
     PackedImage packed;
     if (!ReadPackedImage(path, packed, reason)) return false;
     // Bitmap resources of the 16-colour form carry no palette of their own.
-    if (UpperExtension(path) != "B4") out.palette = MakePalette(packed.dib);
+    if (reader != DispatchReader::Bitmap16Resource) out.palette = MakePalette(packed.dib);
     out.bitmap = MakeDeviceBitmap(packed.dib);
     if (out.bitmap.IsNull()) {
         out = DecodedImage{};
@@ -172,54 +193,56 @@ std::vector<std::uint8_t> RgbRowsOf(const PackedDib& dib) {
 
 bool WritePackedImage(const std::string& path, const PackedDib& dib, ScreenSize screen,
                       std::string* reason) {
-    const std::string ext = UpperExtension(path);
     const auto v = ViewPackedDib(dib);
     if (!v) {
         Say(reason, "the image is not an uncompressed bitmap");
         return false;
     }
     try {
-        if (ext == "BMP") return WriteBmpFile(path, dib);
-        if (ext == "PCX") {
+        switch (WriterFor(path)) {
+        case DispatchWriter::Bmp: return WriteBmpFile(path, dib);
+        case DispatchWriter::Pcx: {
             const std::vector<std::uint8_t> bytes = EncodePcx(dib, {}, screen.width, screen.height);
             if (bytes.empty()) Say(reason, "PCX cannot hold this image");
             return !bytes.empty() && ReplaceFileContents(path, bytes);
         }
-        if (ext == "JPG" || ext == "JPEG") {
+        case DispatchWriter::Jpeg: {
             const std::vector<std::uint8_t> rgb = RgbRowsOf(dib);
             return !rgb.empty() && WriteJpeg(path, rgb, v->width, v->height, true, 100);
         }
-        if (ext == "TIF" || ext == "TIFF") {
+        case DispatchWriter::Tiff: {
             int status = 0;
             const bool ok = WriteTiff(path, dib, kTiffLzw, status);
             if (!ok) Say(reason, "TIFF status " + std::to_string(status));
             return ok;
         }
-        if (ext == "PNG") return WritePng(path, dib);
+        case DispatchWriter::Png: return WritePng(path, dib);
+        case DispatchWriter::None: break;
+        }
     } catch (const std::bad_alloc&) {
         Say(reason, "out of memory");
         return false;
     }
-    Say(reason, ext == "GIF" ? "GIF files are written by the GIF writer only"
-                             : "no writer for this file name's extension");
+    Say(reason, FormatForExtension(ExtensionOf(path)) == 2
+                    ? "GIF files are written by the GIF writer only"
+                    : "no writer for this file name's extension");
     return false;
 }
 
 bool WriteImageFile(const std::string& path, const CDdb& bitmap,
                     const std::vector<RGBQUAD>& palette, ScreenSize screen) {
-    const std::string ext = UpperExtension(path);
-    if (ext == "PCX") return WritePcx(path, bitmap, palette, screen.width, screen.height);
+    const DispatchWriter writer = WriterFor(path);
+    if (writer == DispatchWriter::Pcx)
+        return WritePcx(path, bitmap, palette, screen.width, screen.height);
     // The screen's bitmaps go to JPEG row by row, without a packed copy and an RGB copy.
-    if ((ext == "JPG" || ext == "JPEG") && bitmap.BitsPerPixel() == 32) {
+    if (writer == DispatchWriter::Jpeg && bitmap.BitsPerPixel() == 32) {
         try {
             return WriteJpegDdb(path, bitmap, 100);
         } catch (const std::bad_alloc&) {
             return false;
         }
     }
-    if (ext != "BMP" && ext != "JPG" && ext != "JPEG" && ext != "TIF" && ext != "TIFF" &&
-        ext != "PNG")
-        return false;
+    if (writer == DispatchWriter::None) return false;
     PackedDib dib = MakePackedBitmap(bitmap, palette);
     return !dib.empty() && WritePackedImage(path, dib, screen);
 }

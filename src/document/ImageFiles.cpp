@@ -2,6 +2,7 @@
 
 #include "codecs/Dispatch.h"
 #include "core/Extensions.h"
+#include "core/FormatTable.h"
 #include "codecs/Gif.h"
 #include "imaging/LBitmap.h"
 #include "platform/Platform.h"
@@ -39,15 +40,12 @@ void ReportImageError(int status, const QString& path, QWidget* parent) {
 }
 
 bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bitsPerPixel) {
-    const QString ext = ExtensionOf(path);
-    if (ext == QLatin1String("gif") || ext == QLatin1String("tif") ||
-        ext == QLatin1String("tiff") || ext == QLatin1String("jpg") ||
-        ext == QLatin1String("jpeg")) {
+    if (const int ownDepth = DocumentReaderDepth(ExtensionOf(path).toStdString())) {
         if (!holder.Load(Local(path))) {
             if (showErrors) ReportImageError(kOwnReaderFailed, path);
             return false;
         }
-        bitsPerPixel = ext == QLatin1String("gif") ? 8 : 24;
+        bitsPerPixel = ownDepth;
         return true;
     }
     LBitmapBase image;
@@ -65,16 +63,12 @@ bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bits
     return !holder.IsNull();
 }
 
-bool IsPaletteOnlyExtension(const std::string& extension) {
-    return extension == "gif" || extension == "cut" || extension == "eps" || extension == "flc" ||
-           extension == "pgm" || extension == "wpg";
-}
-
 int SaveImageFile(const QString& path, const SaveRequest& request) {
     if (request.image.IsNull()) return kErrorNoBitmap;
     const std::string ext = ExtensionOf(path).toLower().toStdString();
     const std::string file = Local(path);
-    if (ext == "pcx" || ext == "jpg" || ext == "jpeg" || ext == "tif" || ext == "tiff") {
+    const int format = FormatForExtension(ext);
+    if (format == kFormatPcx || format == kFormatJpeg || format == kFormatTiff) {
         const std::vector<RGBQUAD> palette = request.image.Palette();
         return WriteImageFile(file, request.image, palette) ? kSuccess : kErrorFileWrite;
     }
@@ -85,7 +79,7 @@ int SaveImageFile(const QString& path, const SaveRequest& request) {
         const int status = image.ColorRes(24, kColorResOptimizedExact);
         if (status < 1) return status;
     }
-    if (ext == "gif") {
+    if (format == kFormatGif) {
         const int status = image.ColorRes(8, kColorResOptimizedExact);
         if (status < 1) return status;
         int transparentIndex = -1;
@@ -98,11 +92,10 @@ int SaveImageFile(const QString& path, const SaveRequest& request) {
                     break;
                 }
         }
-        return WriteGif(file, image.ConvertToDIB(), true, false, transparentIndex) == 1
+        return WriteGif(file, image.ConvertToDIB(), true, true, transparentIndex) == 1
                    ? kSuccess
                    : kErrorFileWrite;
     }
-    const int format = FormatForExtension(ext);
     if (format < 0) return kErrorFileFormat;
     int status = kSuccess;
     if (IsPaletteOnlyExtension(ext)) {

@@ -3,14 +3,14 @@
 // player and the preview dialog.
 //
 // Loading: a file whose extension is exactly "gif", "tif", "tiff", "jpg" or "jpeg" (compared
-// with case) goes to the program's own readers through the reader dispatch, which also give a
+// with case; the format registry's document readers) goes to the program's own readers through the reader dispatch, which also give a
 // GIF's transparent colour; it reports 8 bits per pixel for "gif" and 24 for the others. Every
 // other file goes to the imaging layer, which reports the depth the file is stored at.
 //
 // Saving, by the lower-case extension: pcx, jpg, jpeg, tif and tiff through the program's own
 // writers; gif reduced to 256 colours (optimized palette) and written by the GIF writer, with
 // the first palette entry equal to the transparent colour as its transparent index when
-// transparency is on; everything else through the imaging layer, reduced to 8 bits for the
+// transparency is on, interlaced; everything else through the imaging layer, reduced to 8 bits for the
 // palette-only formats, or to the document's depth when that is below 24. Every writer writes
 // beside the target and renames, so a failed save leaves the old file as it was.
 
@@ -48,9 +48,6 @@ struct SaveRequest {
 
 // Saves the image by the path's extension; 1 on success, else a status for ReportImageError.
 int SaveImageFile(const QString& path, const SaveRequest& request);
-
-// Whether the format of a lower-case extension holds at most 8 bits per pixel.
-bool IsPaletteOnlyExtension(const std::string& extension);
 
 // The Save As dialog's proposal for a document title: the name up to the first dot in lower
 // case and the text after the first dot ("photo.JPG" gives "photo" and "JPG"); a title without

@@ -13,6 +13,7 @@
 
 #include "core/Colour.h"
 #include "core/Ddb.h"
+#include "core/FormatTable.h"
 #include "core/PackedDib.h"
 #include "imaging/ImagingFlags.h"
 
@@ -21,7 +22,7 @@
 
 namespace tsl {
 
-// File-format codes of Save (and the extension-to-format table of the program).
+// File-format codes of Save, as the format registry (core/FormatTable.h) lists them.
 enum LFileFormat : int {
     kFormatPcx = 1, kFormatGif = 2, kFormatTga = 4, kFormatCmp = 5, kFormatBmp = 6,
     kFormatJpeg = 10, kFormatOs2Bmp1 = 14, kFormatWmf = 15, kFormatEps = 16, kFormatTiff = 17,
@@ -41,9 +42,9 @@ PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& bytes, bool& handled);
 // A picture as a packed DIB at its own depth (32 bits stay 32).
 PackedDib PackedDibOf(const CDdb& image);
 
-// The lower-case extension's file-format code (the program's extension-to-format table), -1
-// for any other extension.
-int FormatForExtension(const std::string& extension);
+// The JPEG quality (1..100) a save's quality factor stands for: 100 at kQualityBest, 1 at
+// kQualityWorst, linearly between.
+int JpegQualityForFactor(int qualityFactor);
 
 class LBitmapBase {
 public:
@@ -62,7 +63,11 @@ public:
     // picture at its own depth in between.
     int LoadForScreen(const std::string& path, CDdb& screen, int& bitsPerPixel,
                       std::vector<RGBQUAD>& palette);
-    int Save(const std::string& path, int format, int bitsPerPixel, int qualityFactor) const;
+    // Saves in a format code's form. qualityFactor (kQualityBest..kQualityWorst, 0 for best)
+    // sets the JPEG quality as JpegQualityForFactor maps it; a jpegQuality of 1..100 sets it
+    // instead. Other formats ignore both.
+    int Save(const std::string& path, int format, int bitsPerPixel, int qualityFactor,
+             int jpegQuality = 0) const;
 
     int GetWidth() const { return m_image.Width(); }
     int GetHeight() const { return m_image.Height(); }

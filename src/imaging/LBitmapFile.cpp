@@ -3,6 +3,7 @@
 #include "imaging/LBitmap.h"
 
 #include "codecs/Bmp.h"
+#include "codecs/BmpBitmap.h"
 #include "codecs/Dispatch.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
@@ -10,6 +11,7 @@
 #include "codecs/Png.h"
 #include "codecs/Tiff.h"
 #include "core/Files.h"
+#include "core/FormatTable.h"
 #include "imaging/ColorRes.h"
 #include "imaging/LBase.h"
 #include "imaging/formats/Clp.h"
@@ -120,23 +122,10 @@ PackedDib ReadOwnFormat(const std::vector<std::uint8_t>& b, bool& handled) {
 
 namespace {
 
-// GraphicsMagick's name for a format code it writes.
-const char* MagickName(int format) {
-    switch (format) {
-    case kFormatTga: return "TGA";
-    case kFormatEps: return "EPS";
-    case kFormatSun: return "SUN";
-    case kFormatPict: return "PICT";
-    case kFormatPgmAscii:
-    case kFormatPgm: return "PGM";
-    case kFormatPpmAscii:
-    case kFormatPpm: return "PPM";
-    case kFormatXpm: return "XPM";
-    case kFormatXwd: return "XWD";
-    case kFormatJbig: return "JBIG";
-    case kFormatSgi: return "SGI";
-    default: return nullptr;
-    }
+// GraphicsMagick's coder for a format code it writes, null when our own codecs write it.
+const char* MagickWriter(int format) {
+    const FileFormat* f = FindFormat(format);
+    return f && f->writer == Codec::Magick ? f->magick : nullptr;
 }
 
 // A hint for files GraphicsMagick cannot recognise by content.
@@ -266,23 +255,30 @@ Bytes EncodePnmAscii(const PackedDib& dib, bool grey) {
     return out;
 }
 
-} // namespace
-
-int FormatForExtension(const std::string& extension) {
-    static const std::pair<const char*, int> kTable[] = {
-        {"gif", 2},    {"tif", 17},  {"tiff", 17}, {"jpg", 10},  {"jpeg", 10}, {"bmp", 6},
-        {"ico", 91},   {"cur", 92},  {"fpx", 80},  {"cmp", 5},   {"pcx", 1},   {"wmf", 15},
-        {"emf", 116},  {"xpm", 109}, {"iff", 111}, {"pgm", 105}, {"ppm", 107}, {"cut", 108},
-        {"psd", 76},   {"png", 75},  {"tga", 4},   {"eps", 16},  {"ras", 55},  {"wpg", 54},
-        {"pct", 56},   {"avi", 59},  {"jbig", 115}, {"clp", 114}, {"xwd", 133}, {"flc", 134},
-        {"sgi", 142},
-    };
-    std::string e = extension;
-    for (char& c : e) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const auto& [ext, code] : kTable)
-        if (e == ext) return code;
-    return -1;
+// Binary PPM as GraphicsMagick writes it for 24- and 32-bit pictures ("P6", width, height,
+// 255, then red, green, blue rows from the top), streamed from the rows through one buffer.
+bool WritePpmBitmap(const std::string& path, const CDdb& picture) {
+    const int w = picture.Width(), h = picture.Height(), step = picture.BitsPerPixel() / 8;
+    const std::string head = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    const std::size_t row = static_cast<std::size_t>(w) * 3;
+    const std::size_t rowsPerBlock = std::max<std::size_t>(1, (std::size_t{1} << 18) / row);
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[row * rowsPerBlock]);
+    CReplacingFile file(path);
+    if (!file.Open() || !file.Write(head.data(), head.size())) return false;
+    for (int y = 0; y < h;) {
+        std::uint8_t* d = block.get();
+        const int n = static_cast<int>(std::min<std::size_t>(rowsPerBlock, static_cast<std::size_t>(h - y)));
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t* s = picture.Row(h - 1 - (y + i));
+            for (int x = 0; x < w; ++x, s += step, d += 3) d[0] = s[2], d[1] = s[1], d[2] = s[0];
+        }
+        if (!file.Write(block.get(), static_cast<std::size_t>(d - block.get()))) return false;
+        y += n;
+    }
+    return file.Commit();
 }
+
+} // namespace
 
 int LBitmapBase::Load(const std::string& path, int bitsPerPixel) {
     if (bitsPerPixel != 0 && bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 &&
@@ -345,8 +341,12 @@ int LBitmapBase::LoadForScreen(const std::string& path, CDdb& screen, int& bitsP
     return screen.IsNull() ? kErrorNoMemory : kSuccess;
 }
 
-int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
-                      int qualityFactor) const {
+int JpegQualityForFactor(int qualityFactor) {
+    return 100 - (qualityFactor - kQualityBest) * 99 / (kQualityWorst - kQualityBest);
+}
+
+int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel, int qualityFactor,
+                      int jpegQuality) const {
     if (m_image.IsNull()) return kErrorNoBitmap;
     if (qualityFactor == 0) qualityFactor = kQualityBest;
     if (qualityFactor < kQualityBest || qualityFactor > kQualityWorst)
@@ -357,10 +357,9 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
     // The picture at the depth asked for (0: its own); GIF and the palette-only codecs take at
     // most 8 bits, so deeper pictures are reduced (optimized palette, exact when it fits). The
     // picture is copied only when it has to change.
-    const bool eightOnly = format == kFormatGif || format == kFormatCut || format == kFormatFlc ||
-                           format == kFormatWpg || format == kFormatXwd10 || format == kFormatXpm;
+    const FileFormat* row = FindFormat(format);
     const int target = bitsPerPixel != 0 ? bitsPerPixel : GetBitsPerPixel();
-    const int depth = eightOnly && target > 8 ? 8 : target;
+    const int depth = row && !row->Takes(target) && row->Takes(8) ? 8 : target;
     LBitmapBase copy;
     const CDdb* picture = &m_image;
     if (depth != GetBitsPerPixel()) {
@@ -372,8 +371,29 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
         picture = &copy.m_image;
     }
     try {
-        const bool magick = MagickName(format) != nullptr && format != kFormatPgmAscii &&
-                            format != kFormatPpmAscii;
+        // BMP, JPEG and binary PPM files are written from the picture's rows as they are; the
+        // other codecs of our own take its DIB form.
+        const int bpp = picture->BitsPerPixel();
+        const bool deep = bpp == 24 || bpp == 32;
+        const bool straight = (format == kFormatBmp && bpp != 2) || (format == kFormatJpeg && deep) ||
+                              (format == kFormatPpm && deep);
+        if (straight) {
+            switch (format) {
+            case kFormatBmp: return WriteBmpBitmap(path, *picture) ? kSuccess : kErrorFileWrite;
+            case kFormatPpm: return WritePpmBitmap(path, *picture) ? kSuccess : kErrorFileWrite;
+            default: {
+                const int quality = jpegQuality >= 1 && jpegQuality <= 100
+                                        ? jpegQuality
+                                        : JpegQualityForFactor(qualityFactor);
+                switch (StoreJpegBitmap(path, *picture, quality)) {
+                case JpegStoreResult::kStored: return kSuccess;
+                case JpegStoreResult::kNotEncodable: return kErrorInvalidBitsPerPixel;
+                case JpegStoreResult::kNotWritten: return kErrorFileWrite;
+                }
+            }
+            }
+        }
+        const bool magick = MagickWriter(format) != nullptr;
         PackedDib dib; // the DIB form, for the codecs of our own
         if (!magick) {
             dib = PackedDibOf(*picture);
@@ -390,7 +410,9 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
         }
         case kFormatPng: return WritePng(path, dib) ? kSuccess : kErrorFileWrite;
         case kFormatJpeg: {
-            const int quality = 100 - (qualityFactor - kQualityBest) * 99 / (kQualityWorst - kQualityBest);
+            const int quality = jpegQuality >= 1 && jpegQuality <= 100
+                                    ? jpegQuality
+                                    : JpegQualityForFactor(qualityFactor);
             const Bytes rgb = RgbRowsOf(dib);
             out = EncodeJpeg(rgb, picture->Width(), picture->Height(), true, quality);
             ok = !out.empty();
@@ -417,7 +439,7 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel,
             ok = !out.empty();
             break;
         default: {
-            const char* name = MagickName(format);
+            const char* name = MagickWriter(format);
             if (!name) return kErrorFileFormat;
             LBase::LoadLibraries(kAllLibraries);
             Magick::Image image = ToMagick(*picture);

@@ -500,6 +500,43 @@ TEST_F(AdaptersTest, JpegFailuresShowTheirMessages) {
                                         "Can't open " + kept.string() + "\n"}));
 }
 
+// A file cut short, with fewer bits than its picture has blocks: the library decodes what is
+// there and fills the rest with grey; the reader gives that picture without a message, exactly
+// as libjpeg's own command-line decoder does.
+TEST_F(AdaptersTest, JpegCutShortOpensWhatWasDecoded) {
+    const int w = 2400, h = 1600;
+    Bytes noise(static_cast<std::size_t>(w) * h * 3);
+    std::uint32_t seed = 1;
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>((seed = seed * 1103515245 + 12345) >> 24);
+    Bytes file = EncodeJpeg(noise, w, h, true, 90);
+    file.resize(4000); // 32,000 bits for 60,000 blocks
+    ASSERT_LT(file.size() * 8, static_cast<std::size_t>((w / 8) * (h / 8)));
+    const fs::path cut = m_dir / "cut.jpg";
+    std::ofstream(cut, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()),
+               static_cast<std::streamsize>(file.size()));
+    int gotW = 0, gotH = 0;
+    const Bytes rgb = ReadJpeg(cut.string(), gotW, gotH);
+    ASSERT_EQ(gotW, w);
+    ASSERT_EQ(gotH, h);
+    EXPECT_TRUE(m_messages.texts.empty());
+    const Bytes peer = Shell("djpeg -pnm '" + cut.string() + "' 2>/dev/null");
+    ASSERT_GT(peer.size(), rgb.size());
+    EXPECT_TRUE(
+        std::equal(rgb.begin(), rgb.end(), peer.end() - static_cast<std::ptrdiff_t>(rgb.size())));
+    EXPECT_NE(std::count(rgb.begin(), rgb.begin() + w * 3, 128), w * 3) << "the top was decoded";
+    EXPECT_EQ(std::count(rgb.end() - w * 3, rgb.end(), 128), w * 3) << "the bottom is grey";
+    // The screen's reader opens it the same way.
+    const CDdb screen = ReadJpegDdb(cut.string());
+    ASSERT_FALSE(screen.IsNull());
+    EXPECT_EQ(screen.Row(0)[0], 128);
+    // A frame header with nothing after it is still the library's fatal error.
+    file.resize(600);
+    EXPECT_TRUE(ReadJpegMemory(file, gotW, gotH).empty());
+    EXPECT_EQ(m_messages.texts, std::vector<std::string>{"JPG Fatal Error"});
+}
+
 TEST_F(AdaptersTest, WritersLeaveTheOldFileWhenTheyFail) {
     const fs::path file = m_dir / "keep.png";
     std::ofstream(file) << "old";

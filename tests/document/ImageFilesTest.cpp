@@ -134,6 +134,10 @@ TEST_F(ImageFiles, GifTransparencyTakesTheFirstMatchingEntryOrNone) {
         ASSERT_TRUE(LoadImageFile(File(QString::fromLatin1(name)), holder, true, bpp));
         EXPECT_FALSE(holder.Transparent()) << name;
     }
+    // Every GIF the document writes is interlaced.
+    for (const char* name : {"in.gif", "out.gif", "off.gif"})
+        EXPECT_EQ(testkit::GifFirstImageInterlaced(testkit::ReadBytes(File(QString::fromLatin1(name)).toStdString())),
+                  true) << name;
 }
 
 TEST_F(ImageFiles, SaveAsProposalsAndTheSaveFilter) {

@@ -44,14 +44,6 @@ void RoundTrip(const Writer& write, const Reader& read, const PackedDib& dib) {
     EXPECT_EQ(PixelsOf(back, false), PixelsOf(dib, false));
 }
 
-TEST(FormatsTable, CodesMatchTheirExtensions) {
-    EXPECT_STREQ(FindOwnFormat(76)->ext, "psd");
-    EXPECT_STREQ(FindOwnFormat(134)->ext, "flc");
-    EXPECT_TRUE(FindOwnFormat(116)->read);
-    EXPECT_FALSE(FindOwnFormat(54)->read);
-    EXPECT_EQ(FindOwnFormat(2), nullptr);
-}
-
 TEST(FormatsRoundTrip, PsdAtEveryDepthRawAndPackBits) {
     for (int bpp : {1, 4, 8, 16, 24, 32})
         for (PsdCompression c : {PsdCompression::Raw, PsdCompression::PackBits}) {

@@ -127,6 +127,32 @@ TEST_F(LBitmapTest, EveryFormatCodeWritesAndReadsBack) {
     RecordProperty("formats", table);
 }
 
+// The format registry's reader and writer columns against what the imaging layer does: each
+// format it calls writable saves, our own readers recognise exactly the files it gives them,
+// and writers that take at most 8 bits leave files of at most 8.
+TEST_F(LBitmapTest, TheRegistryNamesWhoReadsAndWritesEachFormat) {
+    const LBitmapBase picture = Picture(24);
+    for (const FileFormat& f : FileFormats()) {
+        SCOPED_TRACE(f.code);
+        const fs::path file = m_dir / ("r" + std::to_string(f.code) + "." + f.extension);
+        const int status = picture.Save(file.string(), f.code, 0, kQualityBest);
+        if (f.writer == Codec::None) {
+            EXPECT_LT(status, 1);
+            EXPECT_FALSE(fs::exists(file));
+            continue;
+        }
+        ASSERT_GE(status, 1);
+        bool handled = false;
+        const PackedDib own = ReadOwnFormat(ReadBytes(file), handled);
+        EXPECT_EQ(handled, f.reader == Codec::Program || f.reader == Codec::Small);
+        if (handled) EXPECT_FALSE(own.empty());
+        LBitmapBase back;
+        ASSERT_GE(back.Load(file.string()), 1);
+        EXPECT_EQ(back.GetWidth(), 64);
+        if (!f.Takes(24)) EXPECT_LE(back.GetBitsPerPixel(), 8);
+    }
+}
+
 TEST_F(LBitmapTest, SaveStatuses) {
     LBitmapBase b = Picture(24);
     const std::string file = (m_dir / "x").string();

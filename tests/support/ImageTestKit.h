@@ -287,6 +287,25 @@ inline PackedDib TestPattern(int bpp, int width = 37, int height = 23, bool alph
     return dib;
 }
 
+// Whether the first image of a GIF file is interlaced (bit 6 of its descriptor's flags);
+// nothing when the bytes are not a GIF with an image descriptor.
+inline std::optional<bool> GifFirstImageInterlaced(const Bytes& gif) {
+    if (gif.size() < 13 || gif[0] != 'G' || gif[1] != 'I' || gif[2] != 'F') return std::nullopt;
+    std::size_t at = 13;
+    if (gif[10] & 0x80) at += 3u << ((gif[10] & 7) + 1);
+    while (at < gif.size()) {
+        if (gif[at] == 0x2C) {
+            if (at + 9 >= gif.size()) return std::nullopt;
+            return (gif[at + 9] & 0x40) != 0;
+        }
+        if (gif[at] != 0x21 || at + 2 >= gif.size()) return std::nullopt;
+        at += 2; // introducer and label, then sub-blocks up to the empty one
+        while (at < gif.size() && gif[at] != 0) at += 1u + gif[at];
+        ++at;
+    }
+    return std::nullopt;
+}
+
 // Work done in a child process: whether the child reported, by how many KiB its peak resident
 // memory rose while it worked, and what the work returned (0 for none).
 struct ChildRun {

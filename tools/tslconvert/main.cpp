@@ -14,18 +14,33 @@
 //   --system          insert the system palette's static colours
 //   --dither KIND     none (default), floyd, stucki, burkes, sierra, stevenson, jarvis, ordered
 //                     or clustered
+//   --quality Q       JPEG quality 1..100; without it, that of quality factor 2 (kQualityBest),
+//                     as the image document saves
 //
 // GIF, TIFF and JPEG files, and everything the reader dispatch knows by extension, are read by
 // the program's own readers at their own depth; other files by the imaging layer. GIF files are
 // written by the GIF writer (8 bits at most: deeper images need --bpp), TIFF files by the
 // writer dispatch, everything else by the imaging layer. Errors go to standard error and the
 // exit status is 1 (2 for wrong usage).
+//
+// JPEG, PNG, BMP and GIF files go straight into the picture at their own depth (no packed DIB
+// and no copy of it), BMP, JPEG and PPM files are written from the picture's rows, and --info
+// reads only the header of JPEG, PNG, GIF, BMP and TIFF files. GraphicsMagick is started only
+// for a file that needs it. Files are replaced atomically (a temporary file beside the target,
+// then a rename) but not synced to disk one by one: on a 72 MB BMP the sync costs more than
+// the conversion, and a converter run over thousands of files should not pay it each time.
 
 #include "codecs/Bmp.h"
+#include "codecs/BmpBitmap.h"
 #include "codecs/Compressor.h"
 #include "codecs/Dispatch.h"
 #include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
+#include "codecs/Png.h"
+#include "codecs/Tiff.h"
+#include "core/Extensions.h"
 #include "core/Files.h"
+#include "core/FormatTable.h"
 #include "core/Services.h"
 #include "imaging/LBase.h"
 #include "imaging/LBitmap.h"
@@ -58,7 +73,7 @@ int Fail(const std::string& text) {
 
 int Usage() {
     std::fputs("usage: tslconvert [--format CODE] [--bpp N] [--palette fixed|optimized|netscape]\n"
-               "                  [--system] [--dither KIND] IN OUT\n"
+               "                  [--system] [--dither KIND] [--quality Q] IN OUT\n"
                "       tslconvert --info IN\n"
                "       tslconvert --compress IN OUT\n"
                "       tslconvert --expand IN OUT\n",
@@ -72,16 +87,75 @@ struct Options {
     unsigned palette = kColorResOptimizedExact;
     unsigned dither = kDitherNone;
     bool system = false;
+    int quality = 0; // JPEG quality 1..100; 0: quality factor kQualityBest's
 };
+
+// Whether the reader dispatch reads the file by its extension (resource names aside).
+bool HasOwnFileReader(const std::string& path) {
+    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
+    if (!e) return false;
+    switch (e->reader) {
+    case DispatchReader::None:
+    case DispatchReader::PcxResource:
+    case DispatchReader::Bitmap16Resource:
+    case DispatchReader::Bitmap256Resource: return false;
+    default: return true;
+    }
+}
+
+enum class Straight { kRead, kFailed, kNotTaken };
+
+// The reader dispatch's JPEG, PNG, BMP and GIF readers straight into the picture at the file's
+// own depth: the pixels, depth and palette of the packed DIB the dispatch reads, without it.
+// PNG, BMP and GIF files it does not take (other layouts, failures) go the general way, which
+// says what is wrong; the JPEG reader is the dispatch's own decoder and reports for itself.
+Straight ReadStraight(const std::string& path, LBitmapBase& image, int& transparentIndex) {
+    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
+    if (!e) return Straight::kNotTaken;
+    CDdb bitmap;
+    int transparent = -1;
+    switch (e->reader) {
+    case DispatchReader::Jpeg:
+        bitmap = ReadJpegDdb(path, 24);
+        if (bitmap.IsNull()) return Straight::kFailed;
+        break;
+    case DispatchReader::Png: bitmap = ReadPngBitmap(path); break;
+    case DispatchReader::Bmp: bitmap = ReadBmpBitmap(path); break;
+    case DispatchReader::Gif: bitmap = ReadGifBitmap(path, transparent); break;
+    default: break;
+    }
+    if (bitmap.IsNull()) return Straight::kNotTaken;
+    image.SetHandle(std::move(bitmap));
+    transparentIndex = transparent;
+    return Straight::kRead;
+}
+
+// The size and depth a full read gives, from the file's header: JPEG, PNG, GIF, BMP and TIFF
+// files of the reader dispatch. False when the header does not settle it.
+bool ReadHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
+    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
+    if (!e) return false;
+    switch (e->reader) {
+    case DispatchReader::Jpeg: return ReadJpegHeader(path, width, height, bitsPerPixel);
+    case DispatchReader::Png: return ReadPngHeader(path, width, height, bitsPerPixel);
+    case DispatchReader::Bmp: return ReadBmpHeader(path, width, height, bitsPerPixel);
+    case DispatchReader::Gif: return ReadGifHeader(path, width, height, bitsPerPixel);
+    case DispatchReader::Tiff: return ReadTiffHeader(path, width, height, bitsPerPixel);
+    default: return false;
+    }
+}
 
 // Reads a file as the document does: the reader dispatch for the extensions it knows, the
 // imaging layer for the rest. A GIF's transparent index is kept for a GIF written again.
 bool Read(const std::string& path, LBitmapBase& image, int& transparentIndex, bool quiet = false) {
     transparentIndex = -1;
-    const std::string ext = UpperExtension(path);
     std::string reason;
-    if (ext == "GIF" || ext == "TIF" || ext == "TIFF" || ext == "JPG" || ext == "JPEG" ||
-        ext == "BMP" || ext == "DIB" || ext == "PCX" || ext == "PNG" || ext == "TGA") {
+    const Straight straight = HasOwnFileReader(path) ? ReadStraight(path, image, transparentIndex)
+                                                     : Straight::kNotTaken;
+    if (straight == Straight::kRead) return true;
+    if (straight == Straight::kFailed) {
+        reason = "the file could not be read";
+    } else if (HasOwnFileReader(path)) {
         PackedImage packed;
         if (ReadPackedImage(path, packed, &reason) && image.ConvertFromDIB(packed.dib) >= 1) {
             transparentIndex = packed.transparentIndex;
@@ -98,6 +172,11 @@ bool Read(const std::string& path, LBitmapBase& image, int& transparentIndex, bo
 }
 
 int Info(const std::string& in) {
+    int width = 0, height = 0, bitsPerPixel = 0;
+    if (HasOwnFileReader(in) && ReadHeader(in, width, height, bitsPerPixel)) {
+        std::printf("%d x %d x %d\n", width, height, bitsPerPixel);
+        return 0;
+    }
     LBitmapBase image;
     int transparent = -1;
     if (!Read(in, image, transparent)) return 1;
@@ -117,26 +196,24 @@ int Convert(const std::string& in, const std::string& out, const Options& option
         if (status < 1) return Fail("cannot reduce " + in + ": " + LBase::ErrorText(status));
         transparentIndex = -1;
     }
-    const std::string ext = UpperExtension(out);
-    if (ext == "GIF" && options.format == 0) {
+    const int byExtension = FormatForExtension(ExtensionOf(out));
+    if (byExtension == kFormatGif && options.format == 0) {
         if (image.GetBitsPerPixel() > 8)
             return Fail(in + " has " + std::to_string(image.GetBitsPerPixel()) +
                         " bits per pixel; GIF holds at most 8 (reduce its colours first, --bpp 8)");
-        if (WriteGif(out, image.ConvertToDIB(), true, false, transparentIndex) != 1)
+        if (WriteGif(out, image.ConvertToDIB(), true, true, transparentIndex) != 1)
             return Fail("cannot write " + out);
         return 0;
     }
-    if ((ext == "TIF" || ext == "TIFF") && options.format == 0) {
+    if (byExtension == kFormatTiff && options.format == 0) {
         std::string reason;
         if (!WritePackedImage(out, image.ConvertToDIB(), kScreen, &reason))
             return Fail("cannot write " + out + (reason.empty() ? "" : ": " + reason));
         return 0;
     }
-    std::string lower = ext;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const int format = options.format != 0 ? options.format : FormatForExtension(lower);
+    const int format = options.format != 0 ? options.format : byExtension;
     if (format < 0) return Fail("cannot write " + out + ": no writer for this file name's extension");
-    const int status = image.Save(out, format, 0, kQualityBest);
+    const int status = image.Save(out, format, 0, kQualityBest, options.quality);
     if (status < 1) return Fail("cannot write " + out + ": " + LBase::ErrorText(status));
     return 0;
 }
@@ -167,7 +244,8 @@ int Pack(const std::string& in, const std::string& out, bool compress) {
 int main(int argc, char** argv) {
     StderrReport report;
     InstallReport(&report);
-    LBase::LoadLibraries(kAllLibraries);
+    // See the header comment; TSL_SYNC_SAVES in the environment keeps the syncs, to measure them.
+    SetReplaceSyncs(std::getenv("TSL_SYNC_SAVES") != nullptr);
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "--info") return Info(args[1]);
     if (args.size() == 3 && args[0] == "--compress") return Pack(args[1], args[2], true);
@@ -198,6 +276,11 @@ int main(int argc, char** argv) {
             options.palette = kPalettes.at(args[++i]);
         } else if (a == "--dither" && hasValue && kDithers.count(args[i + 1])) {
             options.dither = kDithers.at(args[++i]);
+        } else if (a == "--quality" && hasValue) {
+            char* end = nullptr;
+            const long q = std::strtol(args[++i].c_str(), &end, 10);
+            if (end == args[i].c_str() || *end != '\0' || q < 1 || q > 100) return Usage();
+            options.quality = static_cast<int>(q);
         } else if (a == "--system") {
             options.system = true;
         } else if (a.rfind("--", 0) == 0) {

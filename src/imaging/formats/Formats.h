@@ -13,7 +13,8 @@
 //   order) and refuse what the format cannot hold with an error rather than write something
 //   else; 32-bit input is taken as B, G, R, X (device bitmaps) unless a format keeps alpha.
 //
-// Which codec covers which file-format code of the imaging library:
+// Which codec covers which file-format code of the imaging library (the format registry,
+// core/FormatTable.h, records them as Codec::Small):
 //   Psd.h       76  Photoshop 3.0          read, write
 //   Ilbm.h      111 IFF ILBM (and PBM)     read, write
 //   Flic.h      134 FLC / FLI              read (first frame), write (one frame)
@@ -24,29 +25,3 @@
 //   Metafile.h  15 WMF, 116 EMF            write; both also read (their bitmap records)
 //   Os2Bmp.h    14, 74 OS/2 1.x, 2.x BMP   write
 //   Xwd10.h     132 X10 window dump        read, write
-
-namespace tsl {
-
-struct OwnFormat {
-    int code;        // the imaging library's file-format code
-    const char* ext; // lower-case extension written
-    bool read;       // we decode it (else GraphicsMagick does, or nobody)
-    bool write;      // we encode it
-};
-
-inline constexpr OwnFormat kOwnFormats[] = {
-    {76, "psd", true, true},  {111, "iff", true, true}, {134, "flc", true, true},
-    {91, "ico", true, true},  {92, "cur", true, true},  {108, "cut", false, true},
-    {114, "clp", true, true}, {54, "wpg", false, true}, {15, "wmf", true, true},
-    {116, "emf", true, true}, {14, "bmp", false, true}, {74, "bmp", false, true},
-    {132, "xwd", true, true},
-};
-
-// The entry for a file-format code, or nullptr when no codec of ours handles it.
-constexpr const OwnFormat* FindOwnFormat(int code) {
-    for (const OwnFormat& f : kOwnFormats)
-        if (f.code == code) return &f;
-    return nullptr;
-}
-
-} // namespace tsl
