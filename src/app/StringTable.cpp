@@ -14,7 +14,7 @@ const std::vector<StringEntry>& StringTable() {
         {ID_FILE_SAVE_AS, "Save the active image with a new name or format\nSave As"},
         {ID_FILE_SAVE_ALL, "Save every modified image\nSave All"},
         {ID_FILE_CLOSE_ALL, "Close every image, asking to save changes\nClose All"},
-        {ID_FILE_RELOAD, "Read the active image again from its file\nReload"},
+        {ID_FILE_RELOAD, "Re-load the image and lose all the changes\nReload"},
         {ID_FILE_PRINT, "Print the active image\nPrint"},
         {ID_FILE_PRINT_PREVIEW, "Show how the image will print\nPrint Preview"},
         {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup"},

@@ -5,7 +5,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <climits>
+#include <cstdlib>
+
 namespace tsl {
+
+int LeadingInteger(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    const long value = std::strtol(bytes.constData(), nullptr, 10);
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
 
 CInputDlg::CInputDlg(const QString& caption, const QString& text, QWidget* parent)
     : QDialog(parent), m_edit(new QLineEdit(text)) {

@@ -13,6 +13,11 @@ namespace tsl {
 inline constexpr int IDD_INPUT = 153;
 inline constexpr int IDC_INPUT_TEXT = 1028;
 
+// The number a text box holds as the platform's string-to-integer reading takes it: blanks, an
+// optional sign and the leading decimal digits ("150%" is 150, "12.5" is 12); no digits give 0,
+// and values beyond the int range stop at its ends.
+int LeadingInteger(const QString& text);
+
 class CInputDlg : public QDialog {
     Q_OBJECT
 public:

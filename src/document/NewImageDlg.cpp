@@ -1,5 +1,7 @@
 #include "document/NewImageDlg.h"
 
+#include "document/InputDlg.h"
+
 #include "core/SettingsFile.h"
 #include "platform/Platform.h"
 
@@ -30,7 +32,7 @@ QString Exponent(double value) {
 // The number a box holds, as the platform's string-to-number reading takes it (leading
 // digits; nothing readable is 0).
 double DecimalOf(const QString& text) { return std::atof(text.toLatin1().constData()); }
-int IntegerOf(const QString& text) { return std::atoi(text.toLatin1().constData()); }
+int IntegerOf(const QString& text) { return LeadingInteger(text); }
 
 } // namespace
 

@@ -26,10 +26,7 @@ bool CPntUtilDoc::OnNewDocument() {
     if (HandOff().IsAllocated()) {
         m_holder.SetImage(DdbFromImage(HandOff().Take()), {});
         SetModifiedFlag(true);
-        // The program may have been minimised while the image was made: bring it back.
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (auto* frame = qobject_cast<CMdiFrame*>(top)) frame->ExecuteCommand(ID_RESTORE_FRAME);
-        }
+        RestoreMainFrame();
         return true;
     }
     CNewImageDlg dialog;
@@ -51,7 +48,16 @@ bool CPntUtilDoc::OnNewDocument() {
     }
     m_holder.SetImage(std::move(screen), bitmap.GetHandle().Palette());
     m_bitsPerPixel = 24;
+    RestoreMainFrame();
     return true;
+}
+
+void CPntUtilDoc::RestoreMainFrame() {
+    // The program may have been minimised while the image was made: every new image brings the
+    // main frame back.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* frame = qobject_cast<CMdiFrame*>(top)) frame->ExecuteCommand(ID_RESTORE_FRAME);
+    }
 }
 
 bool CPntUtilDoc::OnOpenDocument(const QString& path) {

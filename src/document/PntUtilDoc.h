@@ -38,6 +38,7 @@ public:
 
 private:
     CDdb CurrentBitmap() const; // the view's image, or the holder's before the view took it
+    static void RestoreMainFrame(); // sends the restore request to the main frame
     // Calls f with the paint control of each view.
     template <typename F> void ForEachControl(F f) const;
 

@@ -295,8 +295,9 @@ void CPntUtilView::SpecifyZoom() {
     CInputDlg dialog(QStringLiteral("Specify magnification %"),
                      QString::number(m_ctrl->GetZoomPercent()), this);
     if (platform::Platform().dialogs->RunModal(dialog) != QDialog::Accepted) return;
-    // Text that is not a number gives 0, which the control's limits raise to its minimum.
-    Zoom(dialog.Text().trimmed().toInt());
+    // The leading digits count ("150%" is 150); text without any gives 0, which the control's
+    // limits raise to its minimum.
+    Zoom(LeadingInteger(dialog.Text()));
 }
 
 void CPntUtilView::CropToSelection() {

@@ -166,8 +166,8 @@ void CPntCtrl::ContinueTool(CPoint p, Qt::KeyboardModifiers mods) {
 
 void CPntCtrl::EndTool(CPoint p, Qt::KeyboardModifiers mods, Qt::MouseButton button) {
     if (m_mode == kModeZoom) {
-        // Zooming changes no pixel, so a read-only control zooms too.
-        if (!m_image.HasImage() || m_mag <= 0 || m_cancelled) return;
+        // Zoom is a tool like the others: a read-only control ignores it.
+        if (!ToolsActive()) return;
         const bool up = button == Qt::LeftButton && !(mods & Qt::AltModifier);
         const int next = NextZoomStep(-1, up);
         if (next > 0) SetZoomPercent(next);

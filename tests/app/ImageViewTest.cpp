@@ -113,6 +113,15 @@ TEST_F(ImageView, SpecifyMagnification) {
     });
     ASSERT_TRUE(Frame().ExecuteCommand(ID_ZOOM_SPECIFY));
     EXPECT_EQ(Ctrl().GetZoomPercent(), 1);
+    // The leading digits are the magnification, as the text boxes of the other dialogs read them.
+    for (const auto& [text, percent] : {std::pair{"150%", 150}, {"12.5", 12}, {" 40 %", 40}}) {
+        Script().dialogScripts.push_back([text = QString::fromLatin1(text)](QDialog& d) {
+            dynamic_cast<CInputDlg&>(d).Edit()->setText(text);
+            return int(QDialog::Accepted);
+        });
+        ASSERT_TRUE(Frame().ExecuteCommand(ID_ZOOM_SPECIFY));
+        EXPECT_EQ(Ctrl().GetZoomPercent(), percent) << text;
+    }
 }
 
 TEST_F(ImageView, FrameFitting) {

@@ -199,6 +199,12 @@ TEST_F(MainFrame, RestoreRequestBringsAMinimisedFrameBack) {
     Frame().showMinimized();
     Frame().ExecuteCommand(ID_RESTORE_FRAME);
     EXPECT_FALSE(Frame().isMinimized());
+    // Every new image sends the request, a blank one from the New Image dialog too.
+    Frame().showMinimized();
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+    EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_FALSE(Frame().isMinimized());
 }
 
 TEST_F(MainFrame, RecentFilesReopenAndForgetMissingOnes) {

@@ -265,6 +265,7 @@ TEST(StringTable, EveryCommandHasAPromptAndEveryButtonATooltip) {
             }
     EXPECT_EQ(strings[ID_CAPTURE_SETUP], QStringLiteral("Sets up the capture options\nSetup Capture"));
     EXPECT_EQ(strings[ID_CAPTURE_MULTIPLE], QStringLiteral("Turns multiple captures on and off"));
+    EXPECT_EQ(strings[ID_FILE_RELOAD], QStringLiteral("Re-load the image and lose all the changes\nReload"));
     EXPECT_EQ(StatusPanes().size(), 3u);
     EXPECT_EQ(StatusPanes()[0].second,
               QStringLiteral("(0000, 0000) -> (0000, 0000) = (0000 x 0000)"));

@@ -372,6 +372,13 @@ TEST_F(PntCtrlTest, NoToolReactsAtZeroMagnificationOrWhenReadOnly) {
     Stroke(At(1, 1), At(9, 9));
     EXPECT_EQ(CountNot(kWhite), 0);
     EXPECT_EQ(ctrl.HistorySize(), 0);
+    // The zoom tool is a tool too.
+    ctrl.SetZoomPercent(100);
+    ctrl.SetMode(kModeZoom);
+    Click(At(5, 5));
+    Press(At(5, 5), Qt::NoModifier, Qt::RightButton);
+    Release(At(5, 5), Qt::NoModifier, Qt::RightButton);
+    EXPECT_EQ(ctrl.GetZoomPercent(), 100);
 }
 
 // ---- undo
