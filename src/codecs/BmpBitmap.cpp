@@ -1,6 +1,7 @@
 #include "codecs/BmpBitmap.h"
 
 #include "core/Dib.h"
+#include "core/DibHeader.h"
 #include "core/Files.h"
 #include "core/Palette.h"
 
@@ -59,8 +60,10 @@ CDdb ReadBmpBitmap(const std::string& path) {
     std::uint8_t head[kLongestHead];
     const std::size_t headSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, sizeof head));
     if (!ReadAt(fd.get(), head, headSize, 0)) return {};
-    if (ReadLe16(head) != 0x4D42 || ReadLe32(head + kFileHeader) != BITMAPINFOHEADER::kSize) return {};
-    const BITMAPINFOHEADER h = BITMAPINFOHEADER::Read(head + kFileHeader);
+    // Only the plain form goes this way: a 40-byte header, uncompressed, bottom-up.
+    const auto header = ReadDibHeader(head + kFileHeader, headSize - kFileHeader);
+    if (ReadLe16(head) != 0x4D42 || !header || header->size != BITMAPINFOHEADER::kSize) return {};
+    const BITMAPINFOHEADER& h = header->info;
     const int bpp = h.biBitCount;
     if (h.biPlanes != 1 || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight <= 0 ||
         !PlainDepth(bpp))
@@ -68,8 +71,13 @@ CDdb ReadBmpBitmap(const std::string& path) {
     const std::uint32_t addressable = bpp <= 8 ? 1u << bpp : 0;
     if (h.biClrUsed > addressable) return {};
     const std::size_t colours = h.biClrUsed != 0 ? h.biClrUsed : static_cast<std::size_t>(ColourCountForDepth(bpp));
-    const std::size_t tableEnd = kFileHeader + BITMAPINFOHEADER::kSize + 4 * colours;
-    if (tableEnd > headSize) return {};
+    // The table must lie in the bytes read; the rows are checked against the file below.
+    DibLayoutOptions options;
+    options.tableEntries = colours;
+    options.rowsInBlock = false;
+    const auto layout = LayOutDib(*header, headSize - kFileHeader, options);
+    if (!layout) return {};
+    const std::size_t tableEnd = kFileHeader + layout->bitsOffset;
     // The rows follow the table, or start at the header's pixel offset when it lies past the
     // table inside the file (ReadBmpMemory drops the gap between).
     const std::uint32_t pixelOffset = ReadLe32(head + 10);
@@ -96,30 +104,22 @@ bool ReadBmpHeader(const std::string& path, int& width, int& height, int& bitsPe
     Fd fd(path);
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    std::uint8_t head[kFileHeader + 40] = {};
-    if (static_cast<std::uint64_t>(st.st_size) < sizeof head || !ReadAt(fd.get(), head, sizeof head, 0))
-        return false;
+    std::uint8_t head[kFileHeader + 124] = {};
+    const auto length = static_cast<std::uint64_t>(st.st_size);
+    const std::size_t read = static_cast<std::size_t>(std::min<std::uint64_t>(length, sizeof head));
+    if (length < kFileHeader + BITMAPINFOHEADER::kSize || !ReadAt(fd.get(), head, read, 0)) return false;
     if (ReadLe16(head) != 0x4D42) return false;
-    const std::uint32_t size = ReadLe32(head + kFileHeader);
-    std::int64_t w = 0, h = 0;
-    int bpp = 0;
-    std::uint32_t compression = BI_RGB;
-    if (size == 12) {
-        w = ReadLe16(head + kFileHeader + 4);
-        h = ReadLe16(head + kFileHeader + 6);
-        if (ReadLe16(head + kFileHeader + 8) != 1) return false;
-        bpp = ReadLe16(head + kFileHeader + 10);
-    } else if (size == 40 || size == 108 || size == 124) {
-        const BITMAPINFOHEADER info = BITMAPINFOHEADER::Read(head + kFileHeader);
-        if (info.biPlanes != 1) return false;
-        w = info.biWidth;
-        h = info.biHeight;
-        bpp = info.biBitCount;
-        compression = info.biCompression;
-        if (h < 0 && compression != BI_RGB && compression != BI_BITFIELDS) return false;
-    } else {
-        return false; // the OS/2 2.x forms: left to the readers
-    }
+    const auto header = ReadDibHeader(head + kFileHeader, read - kFileHeader);
+    if (!header) return false;
+    const std::uint32_t size = header->size;
+    const BITMAPINFOHEADER& info = header->info;
+    // The OS/2 2.x forms are left to the readers.
+    if (size != kCoreHeaderSize && size != 40 && size != 108 && size != 124) return false;
+    if (info.biPlanes != 1) return false;
+    std::int64_t w = info.biWidth, h = info.biHeight;
+    const int bpp = info.biBitCount;
+    const std::uint32_t compression = info.biCompression;
+    if (h < 0 && compression != BI_RGB && compression != BI_BITFIELDS) return false;
     if (h < 0) h = -h;
     const bool known = (compression == BI_RGB && PlainDepth(bpp)) ||
                        (compression == BI_RLE8 && bpp == 8) || (compression == BI_RLE4 && bpp == 4) ||
@@ -129,7 +129,7 @@ bool ReadBmpHeader(const std::string& path, int& width, int& height, int& bitsPe
     height = static_cast<int>(h);
     // A plain bottom-up file passes as it is; other uncompressed 16-bit ones stay 16, and the
     // rest are rebuilt at 24 bits.
-    const bool plain = size == 40 && compression == BI_RGB && ReadLe32(head + kFileHeader + 8) < 0x80000000u;
+    const bool plain = size == 40 && compression == BI_RGB && info.biHeight > 0;
     bitsPerPixel = bpp <= 8 || plain ? bpp : size >= 40 && compression == BI_RGB && bpp == 16 ? 16 : 24;
     return true;
 }
