@@ -2,6 +2,8 @@
 
 #include "app/ResourceTables.h"
 #include "app/TessalyApp.h"
+#include "document/PntUtilDoc.h"
+#include "document/PntUtilView.h"
 #include "framework/ChildFrame.h"
 #include "framework/DocTemplate.h"
 #include "framework/Document.h"
@@ -69,7 +71,7 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
         if (QMdiSubWindow* child = MdiArea()->activeSubWindow()) child->close();
     });
     OnUpdate(ID_FILE_CLOSE, [this](CCmdUI& ui) { ui.Enable(MdiArea()->activeSubWindow()); });
-    OnCommand(ID_WINDOW_CASCADE, [this] { MdiArea()->cascadeSubWindows(); });
+    OnCommand(ID_WINDOW_CASCADE, [this] { CascadeChildren(); });
     OnCommand(ID_WINDOW_TILE_HORZ, [this] { MdiArea()->tileSubWindows(); });
     OnCommand(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
     for (int id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
@@ -107,6 +109,14 @@ bool CMainFrame::Create() {
     m_mainBar = CreateToolBar(MainToolBar(), ID_VIEW_TOOLBAR, kMainBarSection);
     m_commonBar = CreateToolBar(CommonOperationsBar(), ID_VIEW_COMMON_BAR, kCommonBarSection);
     m_paintBar = new CPntToolBar(this); // no control until an image view becomes active
+    m_paintBar->SetColourCountSource([](const CPntCtrl& ctrl) {
+        // The document's depth: the control holds every image at the screen's 32 bits.
+        const auto* view = qobject_cast<const CPntUtilView*>(ctrl.parentWidget());
+        const CPntUtilDoc* doc = view ? view->Document() : nullptr;
+        if (!doc) return ctrl.Image().ColourCount();
+        const int bpp = doc->BitsPerPixel();
+        return bpp >= 1 && bpp <= 8 ? 1 << bpp : 0;
+    });
     addToolBar(Qt::LeftToolBarArea, m_paintBar);
     CreateStatusBar(StatusPanes());
     statusBar()->showMessage(QStringLiteral("Ready"));
@@ -132,6 +142,9 @@ void CMainFrame::OnDocumentsChanged() {
     CDocument* document = child ? child->Document() : nullptr;
     setWindowTitle(document ? QStringLiteral("Tessaly - %1").arg(document->GetTitle())
                             : QStringLiteral("Tessaly"));
+    // Without an image window the readouts belong to no view.
+    if (!anyDocument)
+        for (int pane = 1; pane <= 3; ++pane) SetPaneText(pane, QString());
     UpdateCommandUI();
 }
 

@@ -236,6 +236,7 @@ const std::vector<Accelerator>& MainAccelerators() {
         {QKeyCombination(Shift, Qt::Key_R), ID_CROP_TO_SELECTION},
         {QKeyCombination(Qt::Key_S), ID_SLIDE_SHOW},
         {QKeyCombination(Alt, Qt::Key_S), ID_FILE_SAVE},
+        {QKeyCombination(Ctrl, Qt::Key_S), ID_FILE_SAVE}, // as every Linux program saves
         {QKeyCombination(Qt::Key_T), ID_IMAGE_TRANSPARENCY},
         {QKeyCombination(Ctrl, Qt::Key_T), ID_SET_TRANSPARENT_FG},
         {QKeyCombination(Ctrl | Shift, Qt::Key_T), ID_SET_TRANSPARENT_BG},

@@ -77,7 +77,12 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     CPntUtilView::SetActivationHook([frame = m_frame.get()](CPntCtrl* ctrl) {
         frame->SetActivePaintCtrl(ctrl);
     });
-    m_template->onDocumentOpened = [this](CDocument*) { m_frame->OnDocumentsChanged(); };
+    m_template->onDocumentOpened = [this](CDocument* document) {
+        // A Save As renames the document: the main frame's caption follows.
+        QObject::connect(document, &CDocument::titleChanged, m_frame.get(),
+                         [this] { m_frame->OnDocumentsChanged(); });
+        m_frame->OnDocumentsChanged();
+    };
 
     LBase::LoadLibraries(kAllLibraries);
     InstallSettingsCompression(); // the store's compressed mode; the program itself saves plain

@@ -125,8 +125,26 @@ bool CPntUtilDoc::DoSaveAs(const QString& defaultExtension, const QString& empty
     request.defaultExtension = defaultExtension.isEmpty() ? proposal.extension : defaultExtension;
     request.mustExist = false;
     request.overwritePrompt = true;
-    const QString path = platform::Platform().files->GetSaveFileName(nullptr, request);
-    if (path.isEmpty()) return false;
+    const QString chosen = platform::Platform().files->GetSaveFileName(nullptr, request);
+    if (chosen.isEmpty()) return false;
+    // A name without an extension (or with the "any" extension "*" that the save-modified
+    // query offers) is saved as Save As saves it: in the format of the title's extension, bmp
+    // by default. The dialog checked the name typed, so an existing file of the completed name
+    // is only replaced when the user agrees.
+    QString path = chosen;
+    if (path.endsWith(QLatin1String(".*"))) path.chop(2);
+    if (QFileInfo(path).suffix().isEmpty() && !proposal.extension.isEmpty()) {
+        if (!path.endsWith(QLatin1Char('.'))) path += QLatin1Char('.');
+        path += proposal.extension;
+    }
+    if (path != chosen && QFileInfo::exists(path)) {
+        using namespace platform;
+        const int answer = Platform().prompt->MessageBox(
+            nullptr,
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(path).fileName()),
+            QStringLiteral("Save file as"), Buttons::YesNo, Icon::Warning);
+        if (answer != IDYES) return false;
+    }
     return OnSaveDocument(path);
 }
 

@@ -70,6 +70,7 @@ bool CViewPaintCtrl::Redo() { return StepAndRefit(true); }
 bool CViewPaintCtrl::StepAndRefit(bool redo) {
     CPntUtilView::RememberedImageSize() = Image().Size();
     const bool done = redo ? CPntCtrl::Redo() : CPntCtrl::Undo();
+    m_view.SetPane(1, QString());
     m_view.ShowSizeReadout();
     m_view.RefitIfSizeChanged();
     return done;
@@ -102,6 +103,8 @@ bool CViewPaintCtrl::ReplaceImageWithUndo(const CDdb& bitmap, const std::vector<
     ResetSelection();
     UpdateScrollBars();
     viewport()->update();
+    // A readout of the old image would name points that may no longer exist.
+    m_view.SetPane(1, QString());
     return true;
 }
 
@@ -193,18 +196,36 @@ void CPntUtilView::ShowZoomReadout() const {
     SetPane(3, QStringLiteral("%1%").arg(m_ctrl->GetZoomPercent()));
 }
 
-QSize CPntUtilView::FittedFrameSize(QSize frameSize, QSize clientSize, CSize image, int zoom,
-                                    QSize available) {
-    const auto side = [zoom](int frame, int client, int length) {
-        return static_cast<int>((frame - client) + static_cast<long long>(zoom) * length / 100 + 12);
-    };
-    int w = side(frameSize.width(), clientSize.width(), image.cx);
-    int h = side(frameSize.height(), clientSize.height(), image.cy);
+namespace {
+
+QSize CutToArea(int w, int h, QSize available) {
     if (available.width() > 0) w = std::min(w, available.width());
     if (available.height() > 0) h = std::min(h, available.height());
     if (w <= 4) w = 160;
     if (h <= 4) h = 100;
     return {w, h};
+}
+
+} // namespace
+
+QSize CPntUtilView::FittedFrameSize(QSize frameSize, QSize clientSize, CSize image, int zoom,
+                                    QSize available) {
+    const auto side = [zoom](int frame, int client, int length) {
+        return static_cast<int>((frame - client) + static_cast<long long>(zoom) * length / 100 + 12);
+    };
+    return CutToArea(side(frameSize.width(), clientSize.width(), image.cx),
+                     side(frameSize.height(), clientSize.height(), image.cy), available);
+}
+
+QSize CPntUtilView::FittedFrameSize(QSize frameSize, QSize clientSize, CSize image,
+                                    double magnification, QSize available) {
+    // Scaled as the control scales the image it draws.
+    const auto side = [magnification](int frame, int client, int length) {
+        const double shown = std::min(static_cast<double>(length) * magnification, 1e9);
+        return static_cast<int>((frame - client) + static_cast<long long>(shown) + 12);
+    };
+    return CutToArea(side(frameSize.width(), clientSize.width(), image.cx),
+                     side(frameSize.height(), clientSize.height(), image.cy), available);
 }
 
 void CPntUtilView::FitFrame() const {
@@ -216,7 +237,7 @@ void CPntUtilView::FitFrame() const {
         available = QSize(area->width() - frame->x(), area->height() - frame->y());
     }
     frame->resize(FittedFrameSize(frame->size(), size(), m_ctrl->Image().Size(),
-                                  m_ctrl->GetZoomPercent(), available));
+                                  m_ctrl->Magnification(), available));
 }
 
 void CPntUtilView::OnInitialUpdate() {
@@ -237,6 +258,9 @@ void CPntUtilView::OnInitialUpdate() {
 void CPntUtilView::OnActivateView(bool active) {
     if (!active) return;
     if (ActivationHook()) ActivationHook()(m_ctrl);
+    // Pane 1 is this view's: its selection while one is being drawn, otherwise empty until the
+    // pointer moves over the image.
+    SetPane(1, m_ctrl->IsTracking() ? m_ctrl->SelectionReadout() : QString());
     ShowSizeReadout();
     ShowZoomReadout();
 }

@@ -66,6 +66,7 @@ public:
     QWidget* Widget() override { return this; }
     void OnInitialUpdate() override;
     void OnActivateView(bool active) override;
+    void OnFrameArranged() override { FitFrame(); }
     CCmdTarget* CommandPrelude() override { return m_ctrl; }
     CPntUtilDoc* Document() const;
 
@@ -90,6 +91,10 @@ public:
     // of `image` at `zoom` percent, within `available` (from the frame's top-left corner).
     static QSize FittedFrameSize(QSize frameSize, QSize clientSize, CSize image, int zoom,
                                  QSize available);
+    // The same at a magnification (1.0 is 100 %) as the control applies it: a fit-to-window
+    // zoom lies between whole percents, and the frame must hold what is actually shown.
+    static QSize FittedFrameSize(QSize frameSize, QSize clientSize, CSize image,
+                                 double magnification, QSize available);
 
     // The size of the image before the last size-changing command, shared by all views.
     static CSize& RememberedImageSize();

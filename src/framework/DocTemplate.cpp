@@ -2,6 +2,7 @@
 
 #include "framework/ChildFrame.h"
 #include "framework/Document.h"
+#include "framework/MdiFrame.h"
 
 #include <QMdiArea>
 #include <QWidget>
@@ -47,7 +48,13 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
         delete document;
         return nullptr;
     }
-    if (m_area) m_area->addSubWindow(frame);
+    if (m_area) {
+        // The new window cascades from the active one, whichever way it was opened.
+        auto* mdiFrame = qobject_cast<CMdiFrame*>(m_area->window());
+        const QPoint position = mdiFrame ? mdiFrame->NextChildPosition() : QPoint(0, 0);
+        m_area->addSubWindow(frame);
+        frame->move(position);
+    }
     frame->setWindowTitle(document->GetTitle());
     view->OnInitialUpdate();
     frame->show();

@@ -27,6 +27,8 @@ public:
     virtual void OnInitialUpdate() {}
     // Called when the view's frame becomes (true) or stops being (false) the active one.
     virtual void OnActivateView(bool /*active*/) {}
+    // Called after the frame's window arrangement (Cascade) moved the view's frame.
+    virtual void OnFrameArranged() {}
     // A target that sees every command before the view (the view's paint control), or null.
     virtual CCmdTarget* CommandPrelude() { return nullptr; }
 

@@ -5,12 +5,17 @@
 #include "framework/Ids.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -42,6 +47,15 @@ CMdiFrame::CMdiFrame(QWidget* parent)
     OnUpdateRange(ID_FILE_MRU_FILE1, lastRecent, [this](CCmdUI& ui) {
         ui.Enable(ui.Id() - ID_FILE_MRU_FILE1 < m_recent.Files().size());
     });
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) menuBar()->setActiveAction(menus.first());
+    });
+    addAction(menuKey);
+    qApp->installEventFilter(this);
 }
 
 CMdiFrame::~CMdiFrame() = default;
@@ -242,7 +256,17 @@ void CMdiFrame::FillWindowList(QMenu* menu, QAction* placeholder) {
 
 void CMdiFrame::LoadAccelerators(const std::vector<Accelerator>& accelerators) {
     std::map<int, QList<QKeySequence>> keys;
-    for (const Accelerator& a : accelerators) keys[a.id].append(QKeySequence(a.key));
+    for (const Accelerator& a : accelerators) {
+        keys[a.id].append(QKeySequence(a.key));
+        // Alt+letter may also be a menu title's mnemonic, which Qt would find ambiguous; a
+        // keypad key never matches a shortcut. Both are translated here first.
+        const Qt::KeyboardModifiers mods = a.key.keyboardModifiers();
+        const Qt::Key key = a.key.key();
+        const bool altLetter = mods == Qt::AltModifier &&
+                               ((key >= Qt::Key_A && key <= Qt::Key_Z) ||
+                                (key >= Qt::Key_0 && key <= Qt::Key_9));
+        if (altLetter || (mods & Qt::KeypadModifier)) m_claimedKeys[a.key.toCombined()] = a.id;
+    }
     for (const auto& [id, sequences] : keys) {
         QAction* action = AddCommandAction(this, id, QString());
         action->setShortcuts(sequences);
@@ -302,6 +326,92 @@ QString CMdiFrame::PaneText(int index) const {
     if (index == 0) return statusBar()->currentMessage();
     QLabel* pane = Pane(index);
     return pane ? pane->text() : QString();
+}
+
+int CMdiFrame::ClaimedAccelerator(QKeyCombination key) const {
+    auto it = m_claimedKeys.find(key.toCombined());
+    return it == m_claimedKeys.end() ? 0 : it->second;
+}
+
+int CMdiFrame::CaptionWidth(const QWidget& window) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    // Title bars draw their buttons about a line and a half high, with a little padding.
+    const int button = metrics.height() * 3 / 2 + 4;
+    return metrics.horizontalAdvance(window.windowTitle()) + 4 * button + 24;
+}
+
+bool CMdiFrame::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show) {
+        // Shown, but not yet mapped: the window manager gets the wider size.
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow()) {
+            const int needed = CaptionWidth(*dialog);
+            if (dialog->width() < needed) {
+                dialog->setMinimumWidth(std::min(needed, 2000));
+                dialog->resize(needed, dialog->height());
+            }
+        }
+        return false;
+    }
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || QApplication::activePopupWidget()) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int id = ClaimedAccelerator(key->keyCombination());
+    if (id == 0) return false;
+    // Taking the override keeps the key from Qt's shortcut map (and the menu bar's
+    // mnemonics); the key press that follows runs the command.
+    event->accept();
+    if (type == QEvent::KeyPress) ExecuteCommand(id);
+    return true;
+}
+
+int CMdiFrame::CascadeStep() const {
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, m_area);
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, m_area);
+    return std::max(title + border, 8);
+}
+
+namespace {
+// A cascade position that leaves less than a third of the client area's width or height for the
+// window starts again at the top-left corner.
+QPoint WrapCascade(QPoint p, QSize area) {
+    if (p.x() > area.width() * 2 / 3 || p.y() > area.height() * 2 / 3) return {0, 0};
+    return p;
+}
+} // namespace
+
+QPoint CMdiFrame::NextChildPosition() const {
+    QMdiSubWindow* active = m_area->activeSubWindow();
+    if (!active) {
+        const QList<QMdiSubWindow*> windows = m_area->subWindowList(QMdiArea::StackingOrder);
+        if (!windows.isEmpty()) active = windows.back();
+    }
+    if (!active || active->isMinimized() || active->isMaximized()) return {0, 0};
+    const int step = CascadeStep();
+    return WrapCascade(active->pos() + QPoint(step, step), ClientSize());
+}
+
+QSize CMdiFrame::ClientSize() const {
+    // Before the frame is first shown its client area has no layout yet: the frame's own size
+    // stands in for it.
+    return m_area->isVisible() ? m_area->viewport()->size() : size();
+}
+
+void CMdiFrame::CascadeChildren() {
+    const int step = CascadeStep();
+    QPoint next(0, 0);
+    for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::StackingOrder)) {
+        if (window->isMinimized()) continue;
+        if (window->isMaximized()) window->showNormal();
+        window->move(next);
+        window->raise();
+        if (auto* child = qobject_cast<CChildFrame*>(window); child && child->View())
+            child->View()->OnFrameArranged();
+        next = WrapCascade(next + QPoint(step, step), ClientSize());
+    }
 }
 
 std::vector<QAction*> CMdiFrame::ActionsFor(int id) const {

@@ -3,6 +3,18 @@
 // toolbars from resource tables, routes every command through the chain of command targets
 // (CommandChain) and keeps menu items and buttons enabled and checked through update handlers,
 // evaluated when a menu opens, after each command and on an idle timer.
+//
+// Keys: an accelerator is translated before the menu bar's mnemonics, so Alt+letter reaches its
+// command even where a menu title has the same mnemonic, and keypad accelerators (which Qt's
+// shortcut map cannot tell from the main keyboard's keys) are matched with their keypad flag.
+// F10 opens the first menu, so every menu stays reachable from the keyboard.
+//
+// Dialogs: every dialog shown while the frame lives is at least as wide as its caption needs
+// in a window manager's title bar (CaptionWidth), so no title is cut short.
+//
+// Child windows: a new one is placed one cascade step below and right of the active one (back
+// at the top-left corner when that would leave too little of the client area); Cascade lines
+// them all up so, keeping their sizes, and tells each view (CView::OnFrameArranged).
 
 #include "framework/CmdTarget.h"
 #include "framework/RecentFileList.h"
@@ -64,8 +76,23 @@ public:
     CRecentFileList& RecentFiles() { return m_recent; }
     // Every action that carries command id (menu items, buttons, accelerators).
     std::vector<QAction*> ActionsFor(int id) const;
+    // The command of an accelerator that is matched ahead of Qt's shortcuts (Alt+letter and
+    // keypad keys); 0 for any other key.
+    int ClaimedAccelerator(QKeyCombination key) const;
+
+    // The width a top-level window needs to show its whole caption: the title in a bold
+    // default font beside an icon and three title-bar buttons.
+    static int CaptionWidth(const QWidget& window);
+
+    // The offset between cascaded child windows: a title bar and a frame border.
+    int CascadeStep() const;
+    // Where a new child window goes.
+    QPoint NextChildPosition() const;
+    // Cascades the child windows in their stacking order, the active one last and on top.
+    void CascadeChildren();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The targets a command is offered to, first to last.
     virtual std::vector<CCmdTarget*> CommandChain();
     // Called when a recent-file item is chosen.
@@ -73,6 +100,7 @@ protected:
 
 private:
     QAction* AddCommandAction(QObject* owner, int id, const QString& text);
+    QSize ClientSize() const; // the MDI area's viewport
     void FillRecentFiles(QMenu* menu, QAction* placeholder);
     void FillWindowList(QMenu* menu, QAction* placeholder);
     void UpdateMenu(QMenu* menu);
@@ -82,6 +110,7 @@ private:
     QTimer* m_idleTimer;
     CCommandRouter m_router;
     std::multimap<int, QAction*> m_actions;
+    std::map<int, int> m_claimedKeys; // combined key -> command id
     std::map<int, QString> m_strings;
     std::map<int, std::vector<QMenu*>> m_menus;
     std::vector<QLabel*> m_panes;

@@ -344,6 +344,12 @@ void CPntToolBar::Attach(CPntCtrl* ctrl) {
     RefreshFromControl();
 }
 
+void CPntToolBar::SetColourCountSource(ColourCountSource source) {
+    m_colourCount = std::move(source);
+    m_offered = -1; // offer again from the new source
+    RefreshFromControl();
+}
+
 void CPntToolBar::SetForceSixteenColours(bool on) {
     m_force16 = on;
     RefreshFromControl();
@@ -352,7 +358,9 @@ void CPntToolBar::SetForceSixteenColours(bool on) {
 void CPntToolBar::RefreshFromControl() {
     const CPntCtrl* ctrl = m_ctrl.data();
     if (ctrl) {
-        const int n = m_force16 ? 16 : ctrl->Image().ColourCount();
+        const int n = m_force16       ? 16
+                      : m_colourCount ? m_colourCount(*ctrl)
+                                      : ctrl->Image().ColourCount();
         if (n != m_offered && !m_fore->IsPopupOpen() && !m_back->IsPopupOpen()) {
             m_offered = n;
             // A fixed list leaves out "More Colors...": a colour-table image offers exactly

@@ -11,6 +11,9 @@
 // 3 u. Buttons are 23 x 22 with no spacing between them and the choosers 22 (widths) or 24
 // (colours) high, so that the whole bar fits the side of the main frame at its first size.
 //
+// The colour count is the image's as its owner records it (SetColourCountSource): a 1-bit
+// document offers Black and White although the control shows it at 32 bits.
+//
 // Pictures, from the program's bitmaps: the buttons bitmap/PNTBAR.bmp (16 x 15 cells, light
 // grey clear), line widths bitmap/PNTLINEW.bmp (cells 32 wide), eraser widths
 // bitmap/PNTERASEW.bmp (cells 16 wide), light grey clear in both; the colour choosers show the
@@ -44,6 +47,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace tsl {
@@ -92,6 +96,12 @@ public:
     CCmdUI CommandState(int id);
     void RefreshFromControl();
 
+    // How many colours the attached control's image has (0: any). The control holds every image
+    // at the screen's depth, so its owner, which knows the image's real depth, answers; without
+    // a source the control's colour table counts.
+    using ColourCountSource = std::function<int(const CPntCtrl&)>;
+    void SetColourCountSource(ColourCountSource source);
+
     // Offers 16 colours whatever the image's colour table holds.
     void SetForceSixteenColours(bool on);
     bool ForcesSixteenColours() const { return m_force16; }
@@ -123,6 +133,7 @@ private:
     CColourPicker* m_fore = nullptr;
     CColourPicker* m_back = nullptr;
     QStringList m_anyColourExtras; // the pickers' extra entries when any colour is offered
+    ColourCountSource m_colourCount;
     int m_offered = -1;
     bool m_readOnly = false;
     bool m_force16 = false;

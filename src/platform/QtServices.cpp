@@ -56,11 +56,13 @@ public:
         box.setWindowTitle(QStringLiteral("Tessaly"));
         box.setIcon(QMessageBox::Question);
         box.setText(QStringLiteral("Save changes to %1?").arg(path));
-        QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-        QPushButton* yesAll = box.addButton(QStringLiteral("Yes to &all"), QMessageBox::YesRole);
-        QPushButton* noAll = box.addButton(QStringLiteral("No to a&ll"), QMessageBox::NoRole);
-        QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        // One role for all five keeps them in this order whatever the platform's button layout
+        // (which would group the yes and the no answers); Escape still means Cancel.
+        QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::ActionRole);
+        QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::ActionRole);
+        QPushButton* yesAll = box.addButton(QStringLiteral("Yes to &all"), QMessageBox::ActionRole);
+        QPushButton* noAll = box.addButton(QStringLiteral("No to a&ll"), QMessageBox::ActionRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::ActionRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(cancel);
         box.exec();
@@ -110,7 +112,9 @@ private:
     static void Prepare(QFileDialog& dialog, const FileRequest& r) {
         QStringList filters = ToQtFilters(r.filter);
         if (!filters.isEmpty()) dialog.setNameFilters(filters);
-        if (!r.defaultExtension.isEmpty()) dialog.setDefaultSuffix(r.defaultExtension);
+        // "*" is any extension: the name is returned as typed, never with a literal ".*".
+        if (!r.defaultExtension.isEmpty() && r.defaultExtension != QLatin1String("*"))
+            dialog.setDefaultSuffix(r.defaultExtension);
     }
 };
 
