@@ -1,6 +1,12 @@
-// Start-up time: from starting the tessaly process to its main window being shown, on the
-// offscreen platform. The program's --benchmark-startup option makes it quit as soon as the
-// window is up, so the process's lifetime is the time measured.
+// Start-up time, two ways:
+//  - StartUpToMainWindow: from starting the tessaly process to its main window being shown, on
+//    the offscreen platform. The program's --benchmark-startup option makes it quit as soon as
+//    the window is up, so the process's lifetime is the time measured.
+//  - StartUpToMappedWindowX11: from starting the process to the X server mapping its first
+//    window, on a real X server (an Xvfb of the benchmark's own, with openbox when installed,
+//    as a user's desktop has a window manager). The benchmark watches the root window's
+//    children; the first map after the start is the main window (or, with a window manager,
+//    the frame it puts around it). The program is then stopped.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,24 +14,40 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#ifdef TSL_BENCH_XCB
+#include <xcb/xcb.h>
+
+#include <poll.h>
+#include <unistd.h>
+#endif
+
+#include <cstdlib>
+#include <memory>
+
 namespace {
 
-void StartUpToMainWindow(benchmark::State& state) {
-    QTemporaryDir home;
-    QDir().mkpath(home.path() + "/config/Orvane");
-    QFile profile(home.path() + "/config/Orvane/Tessaly.ini");
-    if (profile.open(QIODevice::WriteOnly)) profile.write("[Tip]\nStartUp=1\n");
-    profile.close();
+struct Home {
+    QTemporaryDir dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    env.insert("XDG_RUNTIME_DIR", home.path());
+    Home() {
+        QDir().mkpath(dir.path() + "/config/Orvane");
+        QFile profile(dir.path() + "/config/Orvane/Tessaly.ini");
+        if (profile.open(QIODevice::WriteOnly)) profile.write("[Tip]\nStartUp=1\n");
+        env.insert("XDG_CONFIG_HOME", dir.path() + "/config");
+        env.insert("XDG_RUNTIME_DIR", dir.path());
+    }
+};
+
+void StartUpToMainWindow(benchmark::State& state) {
+    Home home;
+    home.env.insert("QT_QPA_PLATFORM", "offscreen");
     for (auto _ : state) {
         QProcess process;
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(home.env);
         QElapsedTimer timer;
         timer.start();
         process.start(QStringLiteral(TSL_PROGRAM), {QStringLiteral("--benchmark-startup")});
@@ -38,6 +60,110 @@ void StartUpToMainWindow(benchmark::State& state) {
 }
 BENCHMARK(StartUpToMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)
     ->Repetitions(5)->ReportAggregatesOnly(true);
+
+#ifdef TSL_BENCH_XCB
+
+// An Xvfb server of the benchmark's own, with openbox on it when openbox is installed.
+class XServer {
+public:
+    XServer() {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        m_server.setProgram(QStringLiteral("Xvfb"));
+        m_server.setArguments({QStringLiteral("-displayfd"), QString::number(fds[1]),
+                               QStringLiteral("-screen"), QStringLiteral("0"),
+                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                               QStringLiteral("tcp")});
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.setStandardOutputFile(QProcess::nullDevice());
+        m_server.start();
+        ::close(fds[1]);
+        pollfd p{fds[0], POLLIN, 0};
+        char number[16] = {};
+        if (::poll(&p, 1, 10000) == 1 && ::read(fds[0], number, sizeof number - 1) > 0)
+            m_display = QStringLiteral(":%1").arg(QString::fromLatin1(number).trimmed());
+        ::close(fds[0]);
+        if (m_display.isEmpty()) return;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", m_display);
+        m_wm.setProcessEnvironment(env);
+        m_wm.setStandardOutputFile(QProcess::nullDevice());
+        m_wm.setStandardErrorFile(QProcess::nullDevice());
+        m_wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (m_wm.waitForStarted(3000)) QThread::msleep(500); // lets it take the root window
+    }
+    ~XServer() {
+        for (QProcess* p : {&m_wm, &m_server}) {
+            if (p->state() == QProcess::NotRunning) continue;
+            p->terminate();
+            if (!p->waitForFinished(3000)) p->kill();
+        }
+    }
+    QString Display() const { return m_display; }
+    bool HasWindowManager() const { return m_wm.state() == QProcess::Running; }
+
+private:
+    QProcess m_server;
+    QProcess m_wm;
+    QString m_display;
+};
+
+void StartUpToMappedWindowX11(benchmark::State& state) {
+    XServer server;
+    if (server.Display().isEmpty()) {
+        state.SkipWithError("Xvfb did not start");
+        return;
+    }
+    xcb_connection_t* x = xcb_connect(server.Display().toLatin1().constData(), nullptr);
+    if (!x || xcb_connection_has_error(x)) {
+        state.SkipWithError("no connection to Xvfb");
+        return;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    // Every window put on the root (or reparented there by the window manager) reports its map.
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(x);
+    Home home;
+    home.env.insert("DISPLAY", server.Display());
+    home.env.remove("QT_QPA_PLATFORM");
+    home.env.remove("WAYLAND_DISPLAY");
+    for (auto _ : state) {
+        while (xcb_generic_event_t* stale = xcb_poll_for_event(x)) std::free(stale);
+        QProcess process;
+        process.setProcessEnvironment(home.env);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(TSL_PROGRAM));
+        bool mapped = false;
+        pollfd p{xcb_get_file_descriptor(x), POLLIN, 0};
+        while (!mapped && timer.elapsed() < 30000) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(x)) {
+                if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) mapped = true;
+                std::free(event);
+            }
+            if (!mapped) ::poll(&p, 1, 50);
+        }
+        const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        process.terminate();
+        if (!process.waitForFinished(5000)) process.kill();
+        process.waitForFinished(2000);
+        if (!mapped) {
+            state.SkipWithError("tessaly mapped no window");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        // The closing windows unmap; their events are drained before the next start.
+        QThread::msleep(200);
+    }
+    state.SetLabel(server.HasWindowManager() ? "Xvfb + openbox" : "Xvfb");
+    xcb_disconnect(x);
+}
+BENCHMARK(StartUpToMappedWindowX11)->UseManualTime()->Unit(benchmark::kMillisecond)
+    ->Iterations(5)->Repetitions(5)->ReportAggregatesOnly(true);
+
+#endif
 
 } // namespace
 
