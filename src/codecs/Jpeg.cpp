@@ -25,9 +25,15 @@
 namespace tsl {
 namespace {
 
-// The largest picture opened from a file with fewer bits than the picture has blocks (a file
-// cut short): 16 megapixels.
+// A file cut short decodes to grey past its end. Up to 16 megapixels any remainder opens; a
+// larger picture needs at least one byte of its file for every 8 x 64 of its 8 x 8 blocks, so
+// that a few forged bytes cannot ask for gigabytes of grey.
 constexpr std::uint64_t kTruncatedPixelLimit = std::uint64_t{1} << 24;
+constexpr std::uint64_t kBlocksPerByte = 8 * 64;
+
+bool WorthDecoding(std::uint64_t fileBytes, std::uint64_t pixels, std::uint64_t blocks) {
+    return pixels <= kTruncatedPixelLimit || fileBytes * kBlocksPerByte >= blocks;
+}
 
 // libjpeg's fatal errors jump back to the caller; warnings (a premature end of the file among
 // them) are ignored and the decoder goes on with what it has.
@@ -109,15 +115,11 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
         noMemory = true;
         return true;
     }
-    // A complete JPEG codes every 8 x 8 block of its first scan with at least one bit. A file
-    // with fewer bits than blocks is cut short (or forged): the library decodes what is there
-    // and fills the rest with grey, which is opened as other viewers open it; only a picture
-    // too large for that to be worth the memory is refused, so a few forged bytes cannot make
-    // gigabytes of grey.
+    // The library decodes what a file cut short holds and fills the rest with grey, which is
+    // opened as other viewers open it (see WorthDecoding for what is refused).
     const std::uint64_t blocks = (static_cast<std::uint64_t>(info.image_width) + 7) / 8 *
                                  ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
-    if (static_cast<std::uint64_t>(bytes.size()) * 8 < blocks && pixelsWanted > kTruncatedPixelLimit)
-        return false;
+    if (!WorthDecoding(bytes.size(), pixelsWanted, blocks)) return false;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     const bool device = !cmyk && info.num_components == 3 && target.TakesDeviceRows();
     const bool fourBytes = target.DeviceBitsPerPixel() == 32;
@@ -453,7 +455,7 @@ bool ReadJpegHeader(const std::string& path, int& width, int& height, int& bitsP
                                      ((static_cast<std::uint64_t>(info.image_height) + 7) / 8);
         const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
         ok = info.data_precision == 8 && pixels > 0 && pixels <= kPixelLimit &&
-             info.image_width <= kSideLimit && (static_cast<std::uint64_t>(st.st_size) * 8 >= blocks || pixels <= kTruncatedPixelLimit) &&
+             info.image_width <= kSideLimit && WorthDecoding(static_cast<std::uint64_t>(st.st_size), pixels, blocks) &&
              (cmyk ? info.num_components == 4 : info.num_components == 1 || info.num_components == 3);
         width = static_cast<int>(info.image_width);
         height = static_cast<int>(info.image_height);

@@ -535,6 +535,22 @@ TEST_F(AdaptersTest, JpegCutShortOpensWhatWasDecoded) {
     file.resize(600);
     EXPECT_TRUE(ReadJpegMemory(file, gotW, gotH).empty());
     EXPECT_EQ(m_messages.texts, std::vector<std::string>{"JPG Fatal Error"});
+
+    // Beyond 16 megapixels a remainder opens too, while a few bytes claiming 600 megapixels
+    // are refused before anything is allocated.
+    const int bw = 4200, bh = 4200;
+    Bytes big = EncodeJpeg(Bytes(static_cast<std::size_t>(bw) * bh * 3, 90), bw, bh, true, 90);
+    big.resize(big.size() / 4);
+    EXPECT_EQ(ReadJpegMemory(big, gotW, gotH).size(), static_cast<std::size_t>(bw) * bh * 3);
+    Bytes forged = EncodeJpeg(Bytes(8 * 8 * 3, 100), 8, 8, true, 90);
+    for (std::size_t i = 2; i + 9 < forged.size(); ++i)
+        if (forged[i] == 0xFF && forged[i + 1] == 0xC0) {
+            forged[i + 5] = 0x4E, forged[i + 6] = 0x20; // 20,000 rows
+            forged[i + 7] = 0x75, forged[i + 8] = 0x30; // 30,000 columns
+            break;
+        }
+    EXPECT_TRUE(ReadJpegMemory(forged, gotW, gotH).empty());
+    EXPECT_EQ(m_messages.texts.size(), 2u);
 }
 
 TEST_F(AdaptersTest, WritersLeaveTheOldFileWhenTheyFail) {
