@@ -1,13 +1,11 @@
-// The filters built on OpenCV: box blur, sharpen, median, emboss and the 3x3 spatial filters.
-// cv::Mat headers wrap the device bitmap's rows without copying. Row 0 of such a matrix is the
-// bottom row of the picture, so kernels written in picture order are flipped upside down before
-// they are applied.
+// The filters run by OpenCV in the back-end module (imaging/Backend.h, BackendFilters.cpp): box
+// blur, sharpen, median, emboss and the 3x3 spatial filters. Their parameters, kernels and the
+// spatial filter table are here; kernels are given in picture order, top row first.
 
 #include "imaging/Filters.h"
 #include "imaging/FiltersInternal.h"
 
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
+#include "imaging/Backend.h"
 
 #include <array>
 #include <cmath>
@@ -16,47 +14,14 @@ namespace tsl {
 namespace {
 
 using detail::OnTrueColour;
-using detail::SameLayout;
 
-cv::Mat Wrap(CDdb& image) {
-    return cv::Mat(image.Height(), image.Width(), image.BitsPerPixel() == 24 ? CV_8UC3 : CV_8UC4,
-                   image.Bits().data(), image.Stride());
-}
-
-// After a filter wrote all four bytes of 32-bit pixels, puts back the source's fourth bytes.
-void KeepFourthByte(const CDdb& source, CDdb& result) {
-    if (source.BitsPerPixel() != 32) return;
-    for (int y = 0; y < source.Height(); ++y) {
-        const std::uint8_t* s = source.Row(y);
-        std::uint8_t* d = result.Row(y);
-        for (int x = 0; x < source.Width(); ++x)
-            d[4 * x + 3] = s[4 * x + 3];
-    }
-}
-
-// Runs filter(in, out) from a wrap of the image into a wrap of a fresh image of its layout.
+// Runs a back-end filter on the true-colour form of the image (kErrorFormatUnavailable, the
+// image unchanged, when the module cannot be opened).
 template <class F> int FilterInto(CDdb& image, F&& filter) {
     return OnTrueColour(image, [&](CDdb& work) {
-        CDdb out = SameLayout(work);
-        if (out.IsNull()) return kErrorNoMemory;
-        cv::Mat in = Wrap(work), result = Wrap(out);
-        filter(in, result);
-        KeepFourthByte(work, out);
-        work = std::move(out);
-        return kSuccess;
+        const backend::Api* api = backend::Get();
+        return api ? filter(*api, work) : kErrorFormatUnavailable;
     });
-}
-
-// A 3x3 kernel given in picture order (top row first), ready for bottom-up rows.
-cv::Mat StorageKernel(const float (&k)[9]) {
-    cv::Mat kernel(3, 3, CV_32F);
-    for (int i = 0; i < 9; ++i)
-        kernel.at<float>(2 - i / 3, i % 3) = k[i];
-    return kernel;
-}
-
-void Convolve(const cv::Mat& in, cv::Mat& out, const float (&k)[9]) {
-    cv::filter2D(in, out, -1, StorageKernel(k), cv::Point(-1, -1), 0, cv::BORDER_REPLICATE);
 }
 
 // ---------------------------------------------------------------- spatial filter table
@@ -139,21 +104,8 @@ const std::array<SpatialEntry, kSpatialFilterCount>& SpatialTable() {
 int AverageFilter(CDdb& image, int dim) {
     if (dim < kAverageDimMin || dim > kAverageDimMax) return kErrorInvalidParameter;
     if (dim == 1) return detail::Unchanged(image);
-    return FilterInto(image, [dim](const cv::Mat& in, cv::Mat& out) {
-        if (dim % 2 == 1) {
-            cv::blur(in, out, cv::Size(dim, dim), cv::Point(-1, -1), cv::BORDER_REPLICATE);
-            return;
-        }
-        // The mean of the four dim x dim boxes around the pixel's four nearest half-pixel
-        // centres: a centred (dim + 1)-wide window whose outer rows and columns weigh half.
-        cv::Mat sum = cv::Mat::zeros(in.size(), CV_MAKETYPE(CV_32F, in.channels())), box;
-        for (int ax : {dim / 2, dim / 2 - 1})
-            for (int ay : {dim / 2, dim / 2 - 1}) {
-                cv::boxFilter(in, box, CV_32F, cv::Size(dim, dim), cv::Point(ax, ay), true,
-                              cv::BORDER_REPLICATE);
-                sum += box;
-            }
-        sum.convertTo(out, CV_8U, 0.25);
+    return FilterInto(image, [dim](const backend::Api& api, CDdb& work) {
+        return api.boxAverage(work, dim);
     });
 }
 
@@ -164,7 +116,9 @@ int Sharpen(CDdb& image, int change) {
     const float s = change > 0 ? change / 250.0f : change / 1000.0f;
     const float edge = -s / 9.0f, centre = 1.0f + s - s / 9.0f;
     const float k[9] = {edge, edge, edge, edge, centre, edge, edge, edge, edge};
-    return FilterInto(image, [&k](const cv::Mat& in, cv::Mat& out) { Convolve(in, out, k); });
+    return FilterInto(image, [&k](const backend::Api& api, CDdb& work) {
+        return api.convolve3x3(work, k);
+    });
 }
 
 int MedianFilter(CDdb& image, int dim) {
@@ -172,8 +126,9 @@ int MedianFilter(CDdb& image, int dim) {
     if (dim == 1) return detail::Unchanged(image);
     if (dim == 2) dim = 3;
     if (dim % 2 == 0) ++dim;
-    return FilterInto(image,
-                      [dim](const cv::Mat& in, cv::Mat& out) { cv::medianBlur(in, out, dim); });
+    return FilterInto(image, [dim](const backend::Api& api, CDdb& work) {
+        return api.median(work, dim);
+    });
 }
 
 int Emboss(CDdb& image, int direction, int depth) {
@@ -197,26 +152,17 @@ int Emboss(CDdb& image, int direction, int depth) {
     };
     sample(-ux, -uy, gain);
     sample(ux, uy, -gain);
-    return FilterInto(image, [&k](const cv::Mat& in, cv::Mat& out) {
-        cv::Mat grey, relief;
-        cv::cvtColor(in, grey, in.channels() == 3 ? cv::COLOR_BGR2GRAY : cv::COLOR_BGRA2GRAY);
-        cv::filter2D(grey, relief, CV_8U, StorageKernel(k), cv::Point(-1, -1), 128,
-                     cv::BORDER_REPLICATE);
-        const int n = in.channels();
-        for (int y = 0; y < out.rows; ++y) {
-            const std::uint8_t* r = relief.ptr<std::uint8_t>(y);
-            std::uint8_t* p = out.ptr<std::uint8_t>(y);
-            for (int x = 0; x < out.cols; ++x, p += n)
-                p[0] = p[1] = p[2] = r[x];
-        }
+    return FilterInto(image, [&k](const backend::Api& api, CDdb& work) {
+        return api.emboss(work, k);
     });
 }
 
 int SpatialFilter(CDdb& image, int filterId) {
     if (filterId < 0 || filterId >= kSpatialFilterCount) return kErrorInvalidParameter;
     const SpatialEntry& entry = SpatialTable()[static_cast<std::size_t>(filterId)];
-    return FilterInto(image,
-                      [&entry](const cv::Mat& in, cv::Mat& out) { Convolve(in, out, entry.k); });
+    return FilterInto(image, [&entry](const backend::Api& api, CDdb& work) {
+        return api.convolve3x3(work, entry.k);
+    });
 }
 
 unsigned SpatialFilterFamily(int filterId) {

@@ -2,8 +2,9 @@
 // Filters on device bitmaps, each changing the image in place and returning a status
 // (ImagingFlags.h): kSuccess, kErrorInvalidParameter for a value outside the range given here
 // (the parameter dialogs keep to these ranges), kErrorNoBitmap for an empty image,
-// kErrorInvalidBitsPerPixel for an unknown depth, kErrorNoMemory. On failure the image is left
-// as it was.
+// kErrorInvalidBitsPerPixel for an unknown depth, kErrorNoMemory, and for the filters that run
+// in the back-end module (average, sharpen, median, emboss, spatial) kErrorFormatUnavailable
+// when it cannot be opened. On failure the image is left as it was.
 //
 // Filters work on the colours of 24- and 32-bit pixels directly; the fourth byte of 32-bit
 // pixels is left as it was. A 1-, 4- or 8-bit image is expanded, filtered and mapped back to its

@@ -1,34 +1,19 @@
 #include "imaging/LBase.h"
 
 #include "core/Services.h"
+#include "imaging/Backend.h"
 #include "imaging/ImagingFlags.h"
-
-#include <Magick++.h>
 
 namespace tsl {
 namespace {
 unsigned g_loaded = 0;
 bool g_callBack = false;
-bool g_initialised = false;
-
-void SetLimits() {
-    using namespace MagickLib;
-    SetMagickResourceLimit(PixelsResource, static_cast<magick_int64_t>(kPixelLimit));
-    SetMagickResourceLimit(WidthResource, kSideLimit);
-    SetMagickResourceLimit(HeightResource, kSideLimit);
-    SetMagickResourceLimit(MemoryResource, magick_int64_t{8} << 30);
-    SetMagickResourceLimit(MapResource, magick_int64_t{8} << 30);
-    SetMagickResourceLimit(DiskResource, magick_int64_t{16} << 30);
-    SetMagickResourceLimit(ReadResource, magick_int64_t{2} << 30);
-}
 } // namespace
 
+// Bookkeeping only: GraphicsMagick and OpenCV live in the back-end module, which is opened (and
+// GraphicsMagick set up with its limits) the first time an operation needs them, so that a
+// process that never does pays nothing for them.
 int LBase::LoadLibraries(unsigned mask) {
-    if (!g_initialised) {
-        Magick::InitializeMagick(nullptr);
-        SetLimits();
-        g_initialised = true;
-    }
     g_loaded |= mask;
     return 1;
 }
@@ -55,7 +40,12 @@ std::string LBase::ErrorText(int status) {
     case kErrorInvalidQualityFactor: return "Invalid quality factor";
     case kErrorInvalidBitsPerPixel: return "Invalid bits per pixel";
     case kErrorCannotWriteFormat: return "This format cannot be written";
-    case kErrorFormatUnavailable: return "This format is not available";
+    case kErrorFormatUnavailable: {
+        // Also what every operation of the back-end returns when its module cannot be opened.
+        const std::string& problem = backend::LoadProblem();
+        return problem.empty() ? "This format is not available"
+                               : "This format is not available: " + problem;
+    }
     case kErrorTooLarge: return "The image is too large";
     default: return status >= kSuccess ? "" : "Error " + std::to_string(status);
     }

@@ -10,8 +10,10 @@ namespace tsl {
 
 class LBase {
 public:
-    // Loads the library parts named by mask (the program passes 447, all it uses). Initialises
-    // GraphicsMagick once per process and sets its limits. Returns 1 on success.
+    // Loads the library parts named by mask (the program passes 447, all it uses). Returns 1.
+    // GraphicsMagick and OpenCV are opened later, through the back-end module, by the first
+    // operation that needs them (imaging/Backend.h); when it cannot be opened those operations
+    // return kErrorFormatUnavailable and ErrorText says why.
     static int LoadLibraries(unsigned mask);
     // Releases the parts named by mask; the library is torn down when nothing stays loaded.
     static void UnloadLibraries(unsigned mask);

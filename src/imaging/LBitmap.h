@@ -2,7 +2,8 @@
 // LBitmapBase and LBitmap: the imaging library's image object. It holds one picture at an exact
 // depth (1, 4 or 8 bits with a palette; 16 bits 5-5-5; 24 bits; 32 bits B, G, R, X) as a device
 // bitmap value (core/Ddb.h), loads and saves it in every format the program offers, and runs
-// geometry (OpenCV), colour reduction and filters on it. Every operation returns a status:
+// geometry (OpenCV), colour reduction and filters on it (GraphicsMagick and OpenCV through the
+// back-end module, imaging/Backend.h, opened on first use). Every operation returns a status:
 // 1 or more is success, 0 or a negative value an error (imaging/ImagingFlags.h).
 //
 // Formats: the program's own codecs read and write GIF, JPEG, PNG, TIFF, BMP and PCX; the small

@@ -1,4 +1,5 @@
-// LBitmapBase::Load and Save: the program's own codecs by content, GraphicsMagick for the rest.
+// LBitmapBase::Load and Save: the program's own codecs by content, GraphicsMagick (through the
+// back-end module, imaging/Backend.h) for the rest.
 
 #include "imaging/LBitmap.h"
 
@@ -12,6 +13,7 @@
 #include "codecs/Tiff.h"
 #include "core/Files.h"
 #include "core/FormatTable.h"
+#include "imaging/Backend.h"
 #include "imaging/ColorRes.h"
 #include "imaging/LBase.h"
 #include "imaging/formats/Clp.h"
@@ -24,8 +26,6 @@
 #include "imaging/formats/Psd.h"
 #include "imaging/formats/Wpg.h"
 #include "imaging/formats/Xwd10.h"
-
-#include <Magick++.h>
 
 #include <algorithm>
 #include <cctype>
@@ -138,88 +138,39 @@ const char* MagickHint(const std::string& ext) {
     return nullptr;
 }
 
-// A GraphicsMagick image as a device bitmap at the depth it is stored in.
-CDdb FromMagick(Magick::Image& image) {
-    const int w = static_cast<int>(image.columns()), h = static_cast<int>(image.rows());
-    if (w <= 0 || h <= 0 || !DibImageSize(w, h, 32)) return {};
-    const bool grey = image.type() == Magick::GrayscaleType && !image.matte();
-    const bool indexed = image.classType() == Magick::PseudoClass && image.colorMapSize() > 0 &&
-                         image.colorMapSize() <= 256 && !image.matte();
-    if (indexed || grey) {
-        const unsigned colours = indexed ? image.colorMapSize() : 256;
-        const int bpp = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
-        CDdb d = CDdb::Create(w, h, bpp);
-        if (d.IsNull()) return {};
-        std::vector<RGBQUAD> table(colours);
-        for (unsigned i = 0; i < colours; ++i) {
-            if (!indexed) {
-                table[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
-                continue;
-            }
-            const Magick::Color c = image.colorMap(i);
-            table[i] = {static_cast<std::uint8_t>(c.blueQuantum() * 255 / MaxRGB),
-                        static_cast<std::uint8_t>(c.greenQuantum() * 255 / MaxRGB),
-                        static_cast<std::uint8_t>(c.redQuantum() * 255 / MaxRGB), 0};
-        }
-        d.Palette() = table;
-        std::vector<std::uint8_t> row(static_cast<std::size_t>(w));
-        for (int y = 0; y < h; ++y) {
-            if (indexed) {
-                image.getConstPixels(0, y, w, 1);
-                const Magick::IndexPacket* idx = image.getConstIndexes();
-                for (int x = 0; x < w; ++x) row[x] = static_cast<std::uint8_t>(idx ? idx[x] : 0);
-            } else {
-                image.write(0, y, w, 1, "I", Magick::CharPixel, row.data());
-            }
-            std::uint8_t* out = d.Row(h - 1 - y);
-            for (int x = 0; x < w; ++x) {
-                const int bit = x * bpp;
-                out[bit / 8] |= static_cast<std::uint8_t>(row[x] << (8 - bpp - bit % 8));
-            }
-        }
-        return d;
-    }
-    const bool alpha = image.matte();
-    CDdb d = CDdb::Create(w, h, alpha ? 32 : 24);
-    if (d.IsNull()) return {};
-    for (int y = 0; y < h; ++y)
-        image.write(0, y, w, 1, alpha ? "BGRA" : "BGR", Magick::CharPixel, d.Row(h - 1 - y));
-    return d;
-}
+// A picture's colours as rows for GraphicsMagick's writers, top row first: 24- and 32-bit
+// rows as blue, green, red in one buffer that is never zero-filled (on a 12-megapixel picture
+// the first touch of fresh memory costs more than the copying); other depths as red, green,
+// blue through their palette, to be reduced back to 2^bpp colours at 1, 4 and 8 bits.
+struct MagickRows {
+    std::unique_ptr<std::uint8_t[]> bgr;
+    Bytes rgb;
+    backend::MagickPixels pixels;
+};
 
-// A device bitmap as a GraphicsMagick image: colours, then at 1, 4 or 8 bits its palette.
-// 24- and 32-bit rows are handed over in one top-down buffer, which is never zero-filled: on a
-// 12-megapixel picture the first touch of fresh memory costs more than the copying.
-Magick::Image ToMagick(const CDdb& d) {
+void ToMagickRows(const CDdb& d, MagickRows& out) {
     const int w = d.Width(), h = d.Height(), bpp = d.BitsPerPixel();
-    Magick::Image image;
+    out.pixels.width = w;
+    out.pixels.height = h;
     if (bpp == 24 || bpp == 32) {
         const std::size_t row = static_cast<std::size_t>(w) * 3;
-        std::unique_ptr<std::uint8_t[]> bgr(new std::uint8_t[row * static_cast<std::size_t>(h)]);
+        out.bgr.reset(new std::uint8_t[row * static_cast<std::size_t>(h)]);
         for (int y = 0; y < h; ++y) {
             const std::uint8_t* s = d.Row(h - 1 - y);
-            std::uint8_t* t = bgr.get() + row * static_cast<std::size_t>(y);
+            std::uint8_t* t = out.bgr.get() + row * static_cast<std::size_t>(y);
             if (bpp == 24) {
                 std::memcpy(t, s, row);
             } else {
                 for (int x = 0; x < w; ++x, s += 4, t += 3) t[0] = s[0], t[1] = s[1], t[2] = s[2];
             }
         }
-        image.read(static_cast<unsigned>(w), static_cast<unsigned>(h), "BGR", Magick::CharPixel,
-                   bgr.get());
-        image.depth(8);
-        return image;
+        out.pixels.rows = out.bgr.get();
+        out.pixels.bgr = true;
+        return;
     }
-    const std::vector<std::uint8_t> rgb = RgbRowsOf(MakePackedBitmap(d, d.Palette()));
-    image.read(static_cast<unsigned>(w), static_cast<unsigned>(h), "RGB", Magick::CharPixel,
-               rgb.data());
-    image.depth(8);
-    if (bpp <= 8) {
-        image.quantizeColors(1u << bpp);
-        image.quantizeDither(false);
-        image.quantize();
-    }
-    return image;
+    out.rgb = RgbRowsOf(MakePackedBitmap(d, d.Palette()));
+    out.pixels.rows = out.rgb.data();
+    out.pixels.colours = bpp <= 8 ? 1u << bpp : 0;
 }
 
 // The ASCII ("plain") PGM and PPM forms, which GraphicsMagick does not write: a header, then
@@ -297,19 +248,15 @@ int LBitmapBase::Load(const std::string& path, int bitsPerPixel) {
             // Not ours, or a variant our reader refuses (an icon with PNG entries, say):
             // GraphicsMagick may still read it.
             LBase::LoadLibraries(kAllLibraries);
-            Magick::Image m;
+            const backend::Api* api = backend::Get();
+            if (!api) return kErrorFormatUnavailable;
             const std::string ext = LowerExtension(path);
-            if (const char* hint = MagickHint(ext)) m.magick(hint);
-            if (ext == "cut" && path.find_first_of("[]:") == std::string::npos)
-                m.read(path); // the reader looks for the palette file beside the image
-            else
-                m.read(Magick::Blob(bytes.data(), bytes.size()));
-            image = FromMagick(m);
-            if (image.IsNull()) return kErrorTooLarge;
+            // The CUT reader looks for the palette file beside the image.
+            const bool byPath = ext == "cut" && path.find_first_of("[]:") == std::string::npos;
+            const int status = api->magickRead(bytes.data(), bytes.size(),
+                                               byPath ? path.c_str() : nullptr, MagickHint(ext), image);
+            if (status < kSuccess) return status;
         }
-    } catch (const Magick::Error& e) {
-        const std::string what = e.what();
-        return what.find("limit") != std::string::npos ? kErrorTooLarge : kErrorFileFormat;
     } catch (const std::bad_alloc&) {
         return kErrorNoMemory;
     } catch (const std::exception&) {
@@ -442,20 +389,20 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel, int
             const char* name = MagickWriter(format);
             if (!name) return kErrorFileFormat;
             LBase::LoadLibraries(kAllLibraries);
-            Magick::Image image = ToMagick(*picture);
-            if (format == kFormatPgm) image.type(Magick::GrayscaleType);
-            if (format == kFormatJbig) image.type(Magick::BilevelType);
-            Magick::Blob blob;
-            image.write(&blob, name);
-            const auto* p = static_cast<const std::uint8_t*>(blob.data());
-            out.assign(p, p + blob.length());
+            const backend::Api* api = backend::Get();
+            if (!api) return kErrorFormatUnavailable;
+            MagickRows rows;
+            ToMagickRows(*picture, rows);
+            const backend::MagickType type = format == kFormatPgm    ? backend::MagickType::kGrayscale
+                                             : format == kFormatJbig ? backend::MagickType::kBilevel
+                                                                     : backend::MagickType::kAsIs;
+            if (const int status = api->magickWrite(rows.pixels, name, type, out); status < kSuccess)
+                return status;
             ok = !out.empty();
         }
         }
         if (!ok) return kErrorInvalidBitsPerPixel;
         return ReplaceFileContents(path, out) ? kSuccess : kErrorFileWrite;
-    } catch (const Magick::Error&) {
-        return kErrorFileWrite;
     } catch (const std::bad_alloc&) {
         return kErrorNoMemory;
     }
