@@ -76,7 +76,7 @@ TEST_F(BackendMissing, OwnCodecsStillReadAndWrite) {
                        kFormatPsd, kFormatIco, kFormatPpm, kFormatPpmAscii}) {
         const int bpp = format == kFormatGif || format == kFormatIco ? 8 : 24;
         const LBitmap picture = Picture(bpp);
-        const std::string path = Path("p" + std::to_string(format));
+        const std::string path = Path(std::to_string(format) + ".p");
         ASSERT_EQ(picture.Save(path, format, bpp, 0), kSuccess) << format;
         if (format == kFormatPpm || format == kFormatPpmAscii) continue; // GraphicsMagick reads these
         LBitmapBase back;
