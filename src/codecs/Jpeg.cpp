@@ -50,6 +50,14 @@ void SilentOutput(j_common_ptr) {}
 
 void Fatal() { Report().Report(kJpegFatal, "JPEG"); }
 
+// Fatal errors jump back through err; messages are silent.
+template <class Info> void UseErrorManager(Info& info, ErrorManager& err) {
+    info.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = Silent;
+    err.pub.output_message = SilentOutput;
+}
+
 // RGB from inverted (Adobe) or plain CMYK.
 void CmykToRgb(const std::uint8_t* in, std::uint8_t* out, int width, bool inverted) {
     for (int x = 0; x < width; ++x, in += 4, out += 3) {
@@ -218,10 +226,7 @@ private:
 bool DecodeInto(std::span<const std::uint8_t> bytes, RowTarget& target) {
     jpeg_decompress_struct info{};
     ErrorManager err{};
-    info.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = Silent;
-    err.pub.output_message = SilentOutput;
+    UseErrorManager(info, err);
     jpeg_create_decompress(&info);
     std::vector<std::uint8_t> row, rgb;
     bool noMemory = false;
@@ -322,10 +327,7 @@ EncodeResult EncodeRows(const RowSource& rows, int width, int height, int compon
     if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return EncodeResult::kFailed;
     jpeg_compress_struct info{};
     ErrorManager err{};
-    info.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = Silent;
-    err.pub.output_message = SilentOutput;
+    UseErrorManager(info, err);
     jpeg_create_compress(&info);
     auto dest = std::make_unique<SinkDestination>();
     dest->sink = &sink;
@@ -441,10 +443,7 @@ bool ReadJpegHeader(const std::string& path, int& width, int& height, int& bitsP
     if (!file || ::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     jpeg_decompress_struct info{};
     ErrorManager err{};
-    info.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = Silent;
-    err.pub.output_message = SilentOutput;
+    UseErrorManager(info, err);
     jpeg_create_decompress(&info);
     bool ok = ReadHeader(info, err, file.get());
     if (ok) {

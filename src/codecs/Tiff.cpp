@@ -165,6 +165,26 @@ PackedDib ReadRendered(TIFF* tif, int width, int height, int& status) {
     return dib;
 }
 
+// The fields of the first directory that decide how it is read.
+struct Fields {
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t compression = 1, bits = 1, samples = 1, photo = PHOTOMETRIC_MINISBLACK,
+                  format = SAMPLEFORMAT_UINT;
+};
+
+Fields ReadFields(TIFF* tif) {
+    Fields f;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &f.w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &f.h);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &f.compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &f.bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &f.samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &f.format);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &f.photo))
+        f.photo = f.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    return f;
+}
+
 } // namespace
 
 PackedDib ReadTiffMemory(std::span<const std::uint8_t> bytes, int& status) {
@@ -173,17 +193,7 @@ PackedDib ReadTiffMemory(std::span<const std::uint8_t> bytes, int& status) {
     m.input = bytes;
     TIFF* tif = Open(m, "rm");
     if (!tif) return {};
-    std::uint32_t w = 0, h = 0;
-    std::uint16_t compression = 1, bits = 1, samples = 1, photo = PHOTOMETRIC_MINISBLACK,
-                  format = SAMPLEFORMAT_UINT;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photo))
-        photo = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    const auto [w, h, compression, bits, samples, photo, format] = ReadFields(tif);
     PackedDib dib;
     if (compression == 32946) {
         status = kTiffRefusedCompression;
@@ -225,17 +235,7 @@ bool ReadTiffHeader(const std::string& path, int& width, int& height, int& bitsP
     SilenceLibtiff();
     TIFF* tif = TIFFOpen(path.c_str(), "rm"); // reads the first directory only
     if (!tif) return false;
-    std::uint32_t w = 0, h = 0;
-    std::uint16_t compression = 1, bits = 1, samples = 1, photo = PHOTOMETRIC_MINISBLACK,
-                  format = SAMPLEFORMAT_UINT;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
-    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photo))
-        photo = samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+    const auto [w, h, compression, bits, samples, photo, format] = ReadFields(tif);
     // The choices of ReadTiffMemory: refused, indexed at 1, 4 or 8 bits, or rendered at 24.
     bool ok = compression != 32946 && w != 0 && h != 0 &&
               static_cast<std::uint64_t>(w) * h <= kPixelLimit && w <= kSideLimit && h <= kSideLimit;
