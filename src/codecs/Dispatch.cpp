@@ -57,12 +57,12 @@ bool IsPreviewExtension(const std::string& extension) {
     return e && e->preview;
 }
 
-namespace {
-
 DispatchReader ReaderFor(const std::string& path) {
     const ExtensionEntry* e = FindExtension(ExtensionOf(path));
     return e ? e->reader : DispatchReader::None;
 }
+
+namespace {
 
 DispatchWriter WriterFor(const std::string& path) {
     const ExtensionEntry* e = FindExtension(ExtensionOf(path));

@@ -13,6 +13,7 @@
 
 #include "core/Colour.h"
 #include "core/Ddb.h"
+#include "core/FormatTable.h"
 #include "core/PackedDib.h"
 
 #include <string>
@@ -22,6 +23,9 @@ namespace tsl {
 
 // The part of the file name after its last dot, upper-cased; "" when the name has no dot.
 std::string UpperExtension(const std::string& path);
+
+// The reader dispatch's row for a path's extension (core/FormatTable.h).
+DispatchReader ReaderFor(const std::string& path);
 
 // Whether the preview dialogs show a picture for files of this extension (no dot, any case).
 bool IsPreviewExtension(const std::string& extension);

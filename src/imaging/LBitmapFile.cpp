@@ -322,6 +322,8 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel, int
         // other codecs of our own take its DIB form.
         const int bpp = picture->BitsPerPixel();
         const bool deep = bpp == 24 || bpp == 32;
+        const int quality = jpegQuality >= 1 && jpegQuality <= 100 ? jpegQuality
+                                                                   : JpegQualityForFactor(qualityFactor);
         const bool straight = (format == kFormatBmp && bpp != 2) || (format == kFormatJpeg && deep) ||
                               (format == kFormatPpm && deep);
         if (straight) {
@@ -329,9 +331,6 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel, int
             case kFormatBmp: return WriteBmpBitmap(path, *picture) ? kSuccess : kErrorFileWrite;
             case kFormatPpm: return WritePpmBitmap(path, *picture) ? kSuccess : kErrorFileWrite;
             default: {
-                const int quality = jpegQuality >= 1 && jpegQuality <= 100
-                                        ? jpegQuality
-                                        : JpegQualityForFactor(qualityFactor);
                 switch (StoreJpegBitmap(path, *picture, quality)) {
                 case JpegStoreResult::kStored: return kSuccess;
                 case JpegStoreResult::kNotEncodable: return kErrorInvalidBitsPerPixel;
@@ -357,9 +356,6 @@ int LBitmapBase::Save(const std::string& path, int format, int bitsPerPixel, int
         }
         case kFormatPng: return WritePng(path, dib) ? kSuccess : kErrorFileWrite;
         case kFormatJpeg: {
-            const int quality = jpegQuality >= 1 && jpegQuality <= 100
-                                    ? jpegQuality
-                                    : JpegQualityForFactor(qualityFactor);
             const Bytes rgb = RgbRowsOf(dib);
             out = EncodeJpeg(rgb, picture->Width(), picture->Height(), true, quality);
             ok = !out.empty();

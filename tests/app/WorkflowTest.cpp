@@ -124,14 +124,8 @@ TEST_F(Workflow, KeypadKeysZoom) {
 }
 
 TEST_F(Workflow, FilesOpenedTogetherCascadeEachFittedToItsImage) {
-    const QString folder = MakeTempFolder(QStringLiteral("together"));
     QStringList files;
-    for (const char* name : {"a.png", "b.png", "c.png"}) {
-        QImage picture(480, 320, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        ASSERT_TRUE(picture.save(folder + "/" + name));
-        files << folder + "/" + name;
-    }
+    for (const char* name : {"a.png", "b.png", "c.png"}) files << MakeImage(QString::fromLatin1(name), 480, 320);
     Script().openAnswers.push_back(files);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
     Settle();

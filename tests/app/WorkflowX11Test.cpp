@@ -136,14 +136,8 @@ TEST_F(WorkflowX11, CascadeFromTheWindowMenuKeepsTheFittedSizes) {
 }
 
 TEST_F(WorkflowX11, FilesOpenedTogetherCascadeFitted) {
-    const QString folder = MakeTempFolder(QStringLiteral("together"));
     QStringList files;
-    for (const char* name : {"a.png", "b.png", "c.png"}) {
-        QImage picture(480, 320, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        ASSERT_TRUE(picture.save(folder + "/" + name));
-        files << folder + "/" + name;
-    }
+    for (const char* name : {"a.png", "b.png", "c.png"}) files << MakeImage(QString::fromLatin1(name), 480, 320);
     Script().openAnswers.push_back(files);
     Type(QStringLiteral("ctrl+o"));
     ASSERT_TRUE(WaitFor([&] { return DocumentCount() == 3u; }));

@@ -8,6 +8,7 @@
 #include "imaging/LBase.h"
 #include "imaging/LBitmap.h"
 #include "support/ImageTestKit.h"
+#include "BackendTestKit.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -18,31 +19,13 @@ namespace tsl {
 namespace {
 
 using namespace testkit;
+using namespace backendtest;
 
 const bool kMissing = [] {
     ::setenv("TSL_IMAGING_BACKEND", "/nonexistent/libtsl_imaging_backend.so", 1);
     return true;
 }();
 
-// A 2 x 2 uncompressed 24-bit TGA, which only GraphicsMagick reads in the imaging layer.
-Bytes SmallTga() {
-    return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20,
-            0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
-}
-
-LBitmap Picture(int bpp) {
-    LBitmap b;
-    b.Create(40, 30, 24);
-    CDdb& d = b.GetHandle();
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) {
-            std::uint8_t* p = d.Row(y) + 3 * x;
-            p[0] = static_cast<std::uint8_t>(x * 6), p[1] = static_cast<std::uint8_t>(y * 8);
-            p[2] = static_cast<std::uint8_t>((x + y) * 3);
-        }
-    if (bpp != 24) b.ColorRes(bpp, kColorResOptimizedExact);
-    return b;
-}
 
 class BackendMissing : public TempDirTest {
 protected:

@@ -6,6 +6,7 @@
 #include "imaging/LBase.h"
 #include "imaging/LBitmap.h"
 #include "support/ImageTestKit.h"
+#include "BackendTestKit.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@ namespace tsl {
 namespace {
 
 using namespace testkit;
+using namespace backendtest;
 
 // The libraries only the back-end may bring into a process.
 bool NamesBackendLibrary(const std::string& text) {
@@ -34,25 +36,6 @@ std::string Maps() {
 
 std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
-// A 2 x 2 uncompressed 24-bit TGA, which only GraphicsMagick reads in the imaging layer.
-Bytes SmallTga() {
-    return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20, // top-left origin
-            0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
-}
-
-// A 40 x 30 24-bit picture of gradients.
-LBitmapBase Picture() {
-    LBitmapBase b;
-    b.Create(40, 30, 24);
-    CDdb& d = b.GetHandle();
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) {
-            std::uint8_t* p = d.Row(y) + 3 * x;
-            p[0] = static_cast<std::uint8_t>(x * 6), p[1] = static_cast<std::uint8_t>(y * 8);
-            p[2] = static_cast<std::uint8_t>((x + y) * 3);
-        }
-    return b;
-}
 
 TEST(Backend, NoProgramLinksGraphicsMagickOrOpenCv) {
     const std::string tool = Text(Shell("ldd '" TSL_TSLCONVERT "' 2>&1"));

@@ -145,11 +145,15 @@ TEST_F(LBitmapTest, TheRegistryNamesWhoReadsAndWritesEachFormat) {
         bool handled = false;
         const PackedDib own = ReadOwnFormat(ReadBytes(file), handled);
         EXPECT_EQ(handled, f.reader == Codec::Program || f.reader == Codec::Small);
-        if (handled) EXPECT_FALSE(own.empty());
+        if (handled) {
+            EXPECT_FALSE(own.empty());
+        }
         LBitmapBase back;
         ASSERT_GE(back.Load(file.string()), 1);
         EXPECT_EQ(back.GetWidth(), 64);
-        if (!f.Takes(24)) EXPECT_LE(back.GetBitsPerPixel(), 8);
+        if (!f.Takes(24)) {
+            EXPECT_LE(back.GetBitsPerPixel(), 8);
+        }
     }
 }
 

@@ -92,9 +92,7 @@ struct Options {
 
 // Whether the reader dispatch reads the file by its extension (resource names aside).
 bool HasOwnFileReader(const std::string& path) {
-    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
-    if (!e) return false;
-    switch (e->reader) {
+    switch (ReaderFor(path)) {
     case DispatchReader::None:
     case DispatchReader::PcxResource:
     case DispatchReader::Bitmap16Resource:
@@ -110,11 +108,9 @@ enum class Straight { kRead, kFailed, kNotTaken };
 // PNG, BMP and GIF files it does not take (other layouts, failures) go the general way, which
 // says what is wrong; the JPEG reader is the dispatch's own decoder and reports for itself.
 Straight ReadStraight(const std::string& path, LBitmapBase& image, int& transparentIndex) {
-    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
-    if (!e) return Straight::kNotTaken;
     CDdb bitmap;
     int transparent = -1;
-    switch (e->reader) {
+    switch (ReaderFor(path)) {
     case DispatchReader::Jpeg:
         bitmap = ReadJpegDdb(path, 24);
         if (bitmap.IsNull()) return Straight::kFailed;
@@ -133,9 +129,7 @@ Straight ReadStraight(const std::string& path, LBitmapBase& image, int& transpar
 // The size and depth a full read gives, from the file's header: JPEG, PNG, GIF, BMP and TIFF
 // files of the reader dispatch. False when the header does not settle it.
 bool ReadHeader(const std::string& path, int& width, int& height, int& bitsPerPixel) {
-    const ExtensionEntry* e = FindExtension(ExtensionOf(path));
-    if (!e) return false;
-    switch (e->reader) {
+    switch (ReaderFor(path)) {
     case DispatchReader::Jpeg: return ReadJpegHeader(path, width, height, bitsPerPixel);
     case DispatchReader::Png: return ReadPngHeader(path, width, height, bitsPerPixel);
     case DispatchReader::Bmp: return ReadBmpHeader(path, width, height, bitsPerPixel);
@@ -150,12 +144,12 @@ bool ReadHeader(const std::string& path, int& width, int& height, int& bitsPerPi
 bool Read(const std::string& path, LBitmapBase& image, int& transparentIndex, bool quiet = false) {
     transparentIndex = -1;
     std::string reason;
-    const Straight straight = HasOwnFileReader(path) ? ReadStraight(path, image, transparentIndex)
-                                                     : Straight::kNotTaken;
+    const bool own = HasOwnFileReader(path);
+    const Straight straight = own ? ReadStraight(path, image, transparentIndex) : Straight::kNotTaken;
     if (straight == Straight::kRead) return true;
     if (straight == Straight::kFailed) {
         reason = "the file could not be read";
-    } else if (HasOwnFileReader(path)) {
+    } else if (own) {
         PackedImage packed;
         if (ReadPackedImage(path, packed, &reason) && image.ConvertFromDIB(packed.dib) >= 1) {
             transparentIndex = packed.transparentIndex;
@@ -173,7 +167,7 @@ bool Read(const std::string& path, LBitmapBase& image, int& transparentIndex, bo
 
 int Info(const std::string& in) {
     int width = 0, height = 0, bitsPerPixel = 0;
-    if (HasOwnFileReader(in) && ReadHeader(in, width, height, bitsPerPixel)) {
+    if (ReadHeader(in, width, height, bitsPerPixel)) {
         std::printf("%d x %d x %d\n", width, height, bitsPerPixel);
         return 0;
     }
