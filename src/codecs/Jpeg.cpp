@@ -81,6 +81,8 @@ public:
     virtual bool TakesDeviceRows() const { return false; }
     // 32: device rows are blue, green, red, X; 24: blue, green, red.
     virtual int DeviceBitsPerPixel() const { return 32; }
+    // The DCT scaling denominator (1, 2, 4 or 8) for a picture of this size.
+    virtual unsigned ScaleDenominator(int, int) { return 1; }
 
 protected:
     ~RowTarget() = default;
@@ -131,6 +133,9 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& err, std::span<const std
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     const bool device = !cmyk && info.num_components == 3 && target.TakesDeviceRows();
     const bool fourBytes = target.DeviceBitsPerPixel() == 32;
+    info.scale_num = 1;
+    info.scale_denom = target.ScaleDenominator(static_cast<int>(info.image_width),
+                                               static_cast<int>(info.image_height));
     if (cmyk)
         info.out_color_space = JCS_CMYK;
     else if (device)
@@ -220,6 +225,37 @@ public:
 
 private:
     int m_bitsPerPixel;
+};
+
+// A device bitmap decoded at the smallest DCT scale that still covers a box when scaled to
+// fit it: previews of large photos decode a fraction of the pixels.
+class FitTarget final : public RowTarget {
+public:
+    FitTarget(int fitWidth, int fitHeight) : m_fitWidth(fitWidth), m_fitHeight(fitHeight) {}
+    unsigned ScaleDenominator(int width, int height) override {
+        fullWidth = width;
+        fullHeight = height;
+        unsigned denom = 1;
+        // The picture fits the box at a scale of min(box / size) per side; a denominator d
+        // still covers the box when each side divided by d is no smaller than that.
+        const double fit = std::min(static_cast<double>(m_fitWidth) / width,
+                                    static_cast<double>(m_fitHeight) / height);
+        while (denom < 8 && fit * 2 * denom <= 1.0) denom *= 2;
+        return denom;
+    }
+    bool Start(int width, int height) override { return m_bitmap.Start(width, height); }
+    void Row(int y, const std::uint8_t* rgb) override { m_bitmap.Row(y, rgb); }
+    std::uint8_t* DeviceRow(int y) override { return m_bitmap.DeviceRow(y); }
+    bool TakesDeviceRows() const override { return true; }
+    CDdb& Bitmap() { return m_bitmap.bitmap; }
+
+    int fullWidth = 0;
+    int fullHeight = 0;
+
+private:
+    DdbTarget m_bitmap{32};
+    int m_fitWidth;
+    int m_fitHeight;
 };
 
 // Decodes into the target, reporting failures as the codec reports them; false on failure.
@@ -421,6 +457,18 @@ CDdb ReadJpegDdb(const std::string& path, int bitsPerPixel) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(path, bytes)) return {};
     return ReadJpegDdbMemory(bytes, bitsPerPixel);
+}
+
+CDdb ReadJpegDdbToFit(const std::string& path, int fitWidth, int fitHeight, int& width,
+                      int& height) {
+    width = height = 0;
+    std::vector<std::uint8_t> bytes;
+    if (fitWidth < 1 || fitHeight < 1 || !ReadFileBytes(path, bytes)) return {};
+    FitTarget target(fitWidth, fitHeight);
+    if (!DecodeInto(bytes, target)) return {};
+    width = target.fullWidth;
+    height = target.fullHeight;
+    return std::move(target.Bitmap());
 }
 
 namespace {

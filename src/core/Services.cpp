@@ -25,7 +25,14 @@ public:
     std::vector<std::uint8_t> Resource(const std::string&) override { return {}; }
 };
 
+class SilentReport final : public IReport {
+public:
+    void Report(const std::string&, const std::string&) override {}
+};
+
 StderrReport g_stderrReport;
+SilentReport g_silentReport;
+thread_local int t_quietDepth = 0;
 NoClipboard g_noClipboard;
 NoResources g_noResources;
 IReport* g_report = &g_stderrReport;
@@ -34,7 +41,9 @@ IResources* g_resources = &g_noResources;
 
 } // namespace
 
-IReport& Report() { return *g_report; }
+IReport& Report() { return t_quietDepth > 0 ? g_silentReport : *g_report; }
+CQuietReports::CQuietReports() { ++t_quietDepth; }
+CQuietReports::~CQuietReports() { --t_quietDepth; }
 IClipboardBitmap& ClipboardBitmap() { return *g_clipboard; }
 IResources& Resources() { return *g_resources; }
 void InstallReport(IReport* report) { g_report = report ? report : &g_stderrReport; }

@@ -45,4 +45,14 @@ void InstallReport(IReport* report);
 void InstallClipboardBitmap(IClipboardBitmap* clipboard);
 void InstallResources(IResources* resources);
 
+// Silences Report() on the calling thread while the object lives: work done off the
+// user-interface thread (previews, thumbnails) fails quietly instead of showing a message.
+class CQuietReports {
+public:
+    CQuietReports();
+    ~CQuietReports();
+    CQuietReports(const CQuietReports&) = delete;
+    CQuietReports& operator=(const CQuietReports&) = delete;
+};
+
 } // namespace tsl

@@ -412,6 +412,61 @@ TEST_F(AdaptersTest, JpegRoundTripsInColourAndGrey) {
     EXPECT_TRUE(m_messages.texts.empty());
 }
 
+// A preview decodes a JPEG at the smallest DCT scale that still covers its box: the pixels
+// are what djpeg gives at that scale, the reported size is the file's own, and it fails
+// exactly where the full reader fails.
+TEST_F(AdaptersTest, JpegDecodedToFitABoxMatchesDjpegAtTheChosenScale) {
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(TSL_TESTDATA) / "jpeg")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".jpg" && ext != ".jpeg")) continue;
+        SCOPED_TRACE(entry.path().string());
+        const std::string path = entry.path().string();
+        const CDdb full = ReadJpegDdb(path);
+        int w = 0, h = 0;
+        const CDdb fit = ReadJpegDdbToFit(path, 24, 24, w, h);
+        ASSERT_EQ(full.IsNull(), fit.IsNull());
+        if (full.IsNull()) continue;
+        EXPECT_EQ(w, full.Width());
+        EXPECT_EQ(h, full.Height());
+        const double scale = std::min(24.0 / w, 24.0 / h);
+        int denom = 1;
+        while (denom < 8 && scale * 2 * denom <= 1.0) denom *= 2;
+        ASSERT_EQ(fit.Width(), (w + denom - 1) / denom);
+        ASSERT_EQ(fit.Height(), (h + denom - 1) / denom);
+        EXPECT_GE(fit.Width(), static_cast<int>(w * std::min(scale, 1.0)));
+        EXPECT_GE(fit.Height(), static_cast<int>(h * std::min(scale, 1.0)));
+        const Bytes ppm = Shell("djpeg -scale 1/" + std::to_string(denom) + " -ppm '" + path +
+                                "' 2>/dev/null");
+        const std::string header = "P6\n" + std::to_string(fit.Width()) + " " +
+                                   std::to_string(fit.Height()) + "\n255\n";
+        if (ppm.size() != header.size() + std::size_t{3} * fit.Width() * fit.Height() ||
+            !std::equal(header.begin(), header.end(), ppm.begin()))
+            continue; // grey or CMYK: djpeg writes another form
+        // Compared where the full decode is djpeg's too (CMYK without an Adobe marker is read
+        // as plain CMYK here, as inverted by djpeg).
+        int fw = 0, fh = 0;
+        const Bytes rgb = ReadJpeg(path, fw, fh);
+        const Bytes whole = Shell("djpeg -ppm '" + path + "' 2>/dev/null");
+        if (whole.size() < rgb.size() || !std::equal(rgb.begin(), rgb.end(), whole.end() - rgb.size()))
+            continue;
+        const std::uint8_t* want = ppm.data() + header.size();
+        int bad = 0;
+        for (int y = 0; y < fit.Height(); ++y) {
+            const std::uint8_t* row = fit.Row(fit.Height() - 1 - y);
+            for (int x = 0; x < fit.Width(); ++x, want += 3)
+                bad += !(row[4 * x] == want[2] && row[4 * x + 1] == want[1] &&
+                         row[4 * x + 2] == want[0]);
+        }
+        EXPECT_EQ(bad, 0) << "denominator " << denom;
+        ++compared;
+    }
+    EXPECT_GT(compared, 5);
+    int w = 0, h = 0;
+    EXPECT_TRUE(ReadJpegDdbToFit("/nonexistent.jpg", 10, 10, w, h).IsNull());
+    EXPECT_TRUE(ReadJpegDdbToFit((fs::path(TSL_TESTDATA) / "jpeg").string(), 0, 10, w, h).IsNull());
+}
+
 // The device-bitmap reader writes rows straight into the bitmap; it must show exactly what the
 // RGB reader decodes, and fail exactly where it fails, on every JPEG of the test suites.
 TEST_F(AdaptersTest, JpegStraightIntoTheDeviceBitmapEqualsTheRgbReader) {
