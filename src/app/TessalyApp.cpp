@@ -7,6 +7,7 @@
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
 #include "document/HandOff.h"
+#include "document/ImageFiles.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
 #include "framework/ChildFrame.h"
@@ -15,6 +16,7 @@
 #include "imaging/LBase.h"
 #include "platform/Platform.h"
 #include "ui/BmpBtnCaption.h"
+#include "ui/PreviewDlg.h"
 #include "ui/TipDlg.h"
 
 #include <QFileInfo>
@@ -156,7 +158,9 @@ void CTessalyApp::OnFileOpen() {
     request.multiple = true;
     request.mustExist = true;
     request.folder = QString::fromStdString(Settings().ReadFolder(keys::OpenSave));
-    const QStringList files = Platform().files->GetOpenFileNames(m_frame.get(), request);
+    CPreviewDlg2 dialog(request, &LoadPreviewImage, m_frame.get());
+    if (dialog.DoModal() != platform::IDOK) return;
+    const QStringList files = dialog.GetPathNames();
     if (files.isEmpty()) return;
     Settings().WriteFolder(keys::OpenSave, QFileInfo(files.first()).absolutePath().toStdString());
     for (const QString& file : files) OpenDocumentFile(file);

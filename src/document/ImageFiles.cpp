@@ -4,6 +4,7 @@
 #include "core/Extensions.h"
 #include "core/FormatTable.h"
 #include "codecs/Gif.h"
+#include "codecs/Jpeg.h"
 #include "imaging/LBitmap.h"
 #include "platform/Platform.h"
 
@@ -61,6 +62,24 @@ bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bits
     holder.Free();
     holder.SetImage(std::move(screen), std::move(palette));
     return !holder.IsNull();
+}
+
+bool LoadPreviewImage(const QString& path, QSize fit, PreviewPicture& out) {
+    const std::string ext = ExtensionOf(path).toStdString();
+    if (DocumentReaderDepth(ext) != 0 && ReaderFor(Local(path)) == DispatchReader::Jpeg) {
+        CDdb bitmap =
+            ReadJpegDdbToFit(Local(path), fit.width(), fit.height(), out.width, out.height);
+        if (bitmap.IsNull()) return false;
+        out.bitsPerPixel = DocumentReaderDepth(ext);
+        out.image = ImageFromDdb(bitmap);
+        return true;
+    }
+    CBmp holder;
+    if (!LoadImageFile(path, holder, false, out.bitsPerPixel)) return false;
+    out.width = holder.Width();
+    out.height = holder.Height();
+    out.image = holder.Bitmap();
+    return !out.image.isNull();
 }
 
 int SaveImageFile(const QString& path, const SaveRequest& request) {

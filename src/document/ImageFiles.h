@@ -17,6 +17,7 @@
 #include "codecs/CBmp.h"
 #include "core/Colour.h"
 #include "core/Ddb.h"
+#include "ui/PreviewLoad.h"
 
 #include <QString>
 
@@ -38,6 +39,11 @@ void ReportImageError(int status, const QString& path = {}, QWidget* parent = nu
 // Loads a file into holder; false on failure (reported when showErrors). bitsPerPixel gets
 // the depth the document records.
 bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bitsPerPixel);
+
+// The same loader for previews (CPreviewDlg2): what LoadImageFile reads, reporting nothing,
+// with JPEG files of the program's own reader decoded at the smallest DCT scale the box
+// allows. Safe to run on a worker thread.
+bool LoadPreviewImage(const QString& path, QSize fit, PreviewPicture& out);
 
 struct SaveRequest {
     CDdb image;                     // the view's image (any depth; the screen's is 32 bits)

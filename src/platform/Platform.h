@@ -15,6 +15,8 @@ class QWidget;
 
 namespace tsl::platform {
 
+class CFileDialog;
+
 // Message-box answers, numbered as the dialog results the program compares with.
 enum Answer : int {
     IDOK = 1,
@@ -61,7 +63,9 @@ public:
     virtual QStringList GetOpenFileNames(QWidget* parent, const FileRequest& request) = 0;
     // The chosen path; empty when cancelled.
     virtual QString GetSaveFileName(QWidget* parent, const FileRequest& request) = 0;
-    virtual QString GetFolder(QWidget* parent, const QString& caption, const QString& start) = 0;
+    // Runs one of the program's own file dialogs (FileDialog.h): the folder chooser, the
+    // preview dialogs. IDOK with the dialog's answer taken, or IDCANCEL.
+    virtual int RunFileDialog(CFileDialog& dialog) = 0;
 };
 
 enum class DialogResult { Ok, Cancel, Failed };

@@ -1,5 +1,6 @@
 #include "platform/QtServices.h"
 
+#include "platform/FileDialog.h"
 #include "platform/FileFilter.h"
 
 #include <QApplication>
@@ -104,8 +105,8 @@ public:
         return dialog.selectedFiles().first();
     }
 
-    QString GetFolder(QWidget* parent, const QString& caption, const QString& start) override {
-        return QFileDialog::getExistingDirectory(parent, caption, start);
+    int RunFileDialog(CFileDialog& dialog) override {
+        return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/Scripted.h"
 
+#include "platform/FileDialog.h"
 #include "platform/QtServices.h"
 
 #include <QDialog>
@@ -66,11 +67,23 @@ struct ScriptedPlatform::Impl : IPrompt,
         Take(p.saveAnswers, answer);
         return answer;
     }
-    QString GetFolder(QWidget*, const QString& caption, const QString&) override {
-        p.folderCaptions << caption;
-        QString answer;
-        Take(p.folderAnswers, answer);
-        return answer;
+    int RunFileDialog(CFileDialog& dialog) override {
+        if (dialog.IsFolderChooser())
+            p.folderCaptions << dialog.windowTitle();
+        else
+            p.fileRequests.push_back(dialog.Request());
+        std::function<int(CFileDialog&)> script;
+        if (Take(p.fileDialogScripts, script)) return script(dialog) == IDOK ? IDOK : IDCANCEL;
+        QStringList answer;
+        if (dialog.IsFolderChooser()) {
+            QString folder;
+            if (Take(p.folderAnswers, folder) && !folder.isEmpty()) answer << folder;
+        } else {
+            Take(p.openAnswers, answer);
+        }
+        if (answer.isEmpty()) return IDCANCEL;
+        dialog.Choose(answer);
+        return IDOK;
     }
     DialogResult GetColour(QWidget*, QColor& colour) override {
         std::pair<DialogResult, QColor> answer{DialogResult::Cancel, {}};

@@ -15,6 +15,8 @@
 
 namespace tsl::platform {
 
+class CFileDialog;
+
 struct ShownMessage {
     QString text;
     QString caption;
@@ -34,17 +36,21 @@ public:
     // Answers, consumed in order.
     std::deque<int> promptAnswers;                         // message boxes and dialog 144
     std::deque<std::function<int(QDialog&)>> dialogScripts; // fill the dialog, return 1 or 0
-    std::deque<QStringList> openAnswers;
+    std::deque<QStringList> openAnswers;   // open dialogs, the program's own ones too
     std::deque<QString> saveAnswers;
-    std::deque<QString> folderAnswers;
+    std::deque<QString> folderAnswers;     // folder choosers
+    // The program's own file dialogs: the callback gets the real dialog (to show, navigate,
+    // select and press its buttons) and returns IDOK or IDCANCEL; it goes before the answers
+    // above.
+    std::deque<std::function<int(CFileDialog&)>> fileDialogScripts;
     std::deque<std::pair<DialogResult, QColor>> colourAnswers;
     std::deque<std::pair<DialogResult, QFont>> fontAnswers;
     bool shellSucceeds = true;
 
     // What the program showed or asked for.
     std::vector<ShownMessage> messages;
-    std::vector<FileRequest> fileRequests;
-    QStringList folderCaptions;
+    std::vector<FileRequest> fileRequests; // open and save dialogs
+    QStringList folderCaptions;            // folder choosers' titles
     QStringList dialogTitles;
     QStringList opened; // shell-open targets
     QStringList played; // sounds

@@ -6,7 +6,15 @@
 #include "document/HandOff.h"
 #include "framework/Document.h"
 #include "framework/Ids.h"
+#include "platform/FileDialog.h"
 #include "ui/HyperlinkLabel.h"
+#include "ui/PreviewDlg.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QListView>
 
 #include <QFileInfo>
 #include <QLabel>
@@ -150,6 +158,50 @@ TEST_F(StartUp, FileOpenOffersTheFiltersInOrderAndRemembersTheFolder) {
     CSettingsFile onDisk;
     onDisk.Load((Env().programFolder + "Settings.ini").toStdString());
     EXPECT_EQ(QString::fromStdString(onDisk.ReadFolder("OpenSave")), QFileInfo(a).absolutePath());
+}
+
+TEST_F(StartUp, FileOpenPreviewsThroughTheDocumentLoaderAndOpensTheChosenFiles) {
+    WriteUsualSettings();
+    ASSERT_TRUE(Start());
+    const QString folder = MakeTempFolder("open");
+    QImage picture(400, 200, QImage::Format_RGB32);
+    picture.fill(qRgb(1, 2, 3));
+    // A PNG (the imaging layer reads it) and a JPEG (the program's own reader, previewed from
+    // a reduced DCT scale).
+    const QString first = folder + "/first.png", jpg = folder + "/second.jpg";
+    ASSERT_TRUE(picture.save(first, "PNG"));
+    ASSERT_TRUE(picture.save(jpg, "JPG"));
+
+    Script().fileDialogScripts.push_back([&](platform::CFileDialog& d) {
+        auto* dialog = dynamic_cast<CPreviewDlg2*>(&d);
+        EXPECT_NE(dialog, nullptr) << "File Open is the preview dialog";
+        if (!dialog) return int(platform::IDCANCEL);
+        d.show();
+        d.setDirectory(folder);
+        auto* list = d.Control<QListView>("listView");
+        auto* model = qobject_cast<QFileSystemModel*>(list->model());
+        auto* selection = list->selectionModel();
+        selection->setCurrentIndex(model->index(jpg), QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+        EXPECT_TRUE(WaitFor([&] { return !dialog->IsLoading(); }, 10000));
+        EXPECT_EQ(dialog->LineText(0), QStringLiteral("Width: 400 pixels"));
+        EXPECT_EQ(dialog->LineText(1), QStringLiteral("Height: 200 pixels"));
+        EXPECT_EQ(dialog->PreviewBitsPerPixel(), 24) << "as the document records it";
+        selection->select(model->index(first),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (QAbstractButton* b : d.Control<QDialogButtonBox>("buttonBox")->buttons())
+            if (d.Control<QDialogButtonBox>("buttonBox")->buttonRole(b) ==
+                QDialogButtonBox::AcceptRole)
+                b->click();
+        return d.result() == QDialog::Accepted ? int(platform::IDOK) : int(platform::IDCANCEL);
+    });
+    Frame().ExecuteCommand(ID_FILE_OPEN);
+    ASSERT_EQ(DocumentCount(), 2u);
+    QStringList titles;
+    for (CDocument* doc : app->Template()->Documents()) titles << doc->GetTitle();
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{"first.png", "second.jpg"}));
+    EXPECT_TRUE(Script().messages.empty());
 }
 
 TEST_F(StartUp, TipOfTheDayShowsAtStartUpOnlyWhenItsFlagSaysSo) {

@@ -1,0 +1,116 @@
+#include "ui/PreviewLoad.h"
+
+#include "core/Services.h"
+
+#include <QMetaObject>
+#include <QRect>
+#include <QThreadPool>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <exception>
+#include <mutex>
+
+namespace tsl {
+namespace {
+
+// Workers for every preview of the process. Three, so that a new request finds one free
+// even while two overtaken decodes of large files are still running.
+QThreadPool& Workers() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(3);
+        p->setExpiryTimeout(5000);
+        return p;
+    }();
+    return *pool;
+}
+
+bool IsRegularFile(const QString& path) {
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+QRect FitRect(QSize picture, QSize box) {
+    if (picture.isEmpty() || box.isEmpty()) return {};
+    QSize size = picture.scaled(box, Qt::KeepAspectRatio);
+    size = size.expandedTo(QSize(1, 1));
+    return {(box.width() - size.width()) / 2, (box.height() - size.height()) / 2, size.width(),
+            size.height()};
+}
+
+bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
+                 PreviewPicture& out) {
+    out = {};
+    if (path.isEmpty() || !load || !IsRegularFile(path)) return false;
+    CQuietReports quiet;
+    try {
+        if (!load(path, box, out) || out.image.isNull()) return false;
+        const QRect target = FitRect(out.image.size(), box);
+        if (target.isEmpty()) return false;
+        if (target.size() != out.image.size()) {
+            // Smooth when shrinking; enlarged small pictures keep their crisp pixels.
+            const bool shrink = target.width() < out.image.width();
+            out.image = out.image.scaled(target.size(), Qt::IgnoreAspectRatio,
+                                         shrink ? Qt::SmoothTransformation
+                                                : Qt::FastTransformation);
+        }
+        return !out.image.isNull();
+    } catch (const std::exception&) {
+        out = {};
+        return false;
+    }
+}
+
+// What the workers share with the loader object: the number of the newest request, and the
+// object itself while it lives (cleared under the lock when it goes, so a worker never posts
+// to a dead object).
+struct CPreviewLoader::Channel {
+    std::mutex mutex;
+    CPreviewLoader* owner = nullptr;
+    std::atomic<quint64> generation{0};
+};
+
+CPreviewLoader::CPreviewLoader(PreviewLoadFunction load, QObject* parent)
+    : QObject(parent), m_load(std::move(load)), m_channel(std::make_shared<Channel>()) {
+    m_channel->owner = this;
+}
+
+CPreviewLoader::~CPreviewLoader() {
+    std::lock_guard lock(m_channel->mutex);
+    m_channel->owner = nullptr;
+    ++m_channel->generation;
+}
+
+void CPreviewLoader::Request(const QString& path, QSize box) {
+    const quint64 generation = ++m_channel->generation;
+    std::shared_ptr<Channel> channel = m_channel;
+    PreviewLoadFunction load = m_load;
+    Workers().start([channel, generation, path, box, load] {
+        if (channel->generation != generation) return; // overtaken while waiting
+        PreviewPicture picture;
+        const bool ok = LoadPreview(load, path, box, picture);
+        std::lock_guard lock(channel->mutex);
+        CPreviewLoader* owner = channel->owner;
+        if (!owner || channel->generation != generation) return;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner, generation, path, picture = std::move(picture), ok] {
+                owner->Deliver(generation, path, picture, ok);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CPreviewLoader::Cancel() { ++m_channel->generation; }
+
+void CPreviewLoader::Deliver(quint64 generation, const QString& path,
+                             const PreviewPicture& picture, bool ok) {
+    if (generation != m_channel->generation) return;
+    emit loaded(path, picture, ok);
+}
+
+} // namespace tsl
