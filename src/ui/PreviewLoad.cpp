@@ -16,15 +16,17 @@ namespace tsl {
 namespace {
 
 // Workers for every preview of the process. Three, so that a new request finds one free
-// even while two overtaken decodes of large files are still running.
+// even while two overtaken decodes of large files are still running. At exit the pool waits
+// for a decode still running, before the libraries it uses go.
 QThreadPool& Workers() {
-    static QThreadPool* pool = [] {
-        auto* p = new QThreadPool;
-        p->setMaxThreadCount(3);
-        p->setExpiryTimeout(5000);
-        return p;
+    static QThreadPool pool;
+    static const bool configured = [] {
+        pool.setMaxThreadCount(3);
+        pool.setExpiryTimeout(5000);
+        return true;
     }();
-    return *pool;
+    (void)configured;
+    return pool;
 }
 
 bool IsRegularFile(const QString& path) {
