@@ -6,6 +6,7 @@
 #include "document/InputDlg.h"
 #include "document/PntUtilDoc.h"
 #include "framework/ChildFrame.h"
+#include "framework/CommandTrigger.h"
 #include "framework/Ids.h"
 #include "framework/MdiFrame.h"
 #include "platform/Platform.h"
@@ -92,11 +93,29 @@ void CViewPaintCtrl::NotifyMagChanged() {
     m_view.FitFrame();
 }
 
-bool CViewPaintCtrl::ReplaceImageWithUndo(const CDdb& bitmap, const std::vector<RGBQUAD>* palette) {
+int CViewPaintCtrl::StateTag() const {
+    return m_view.Document() ? m_view.Document()->BitsPerPixel() : 0;
+}
+
+void CViewPaintCtrl::RestoreStateTag(int tag) {
+    if (CPntUtilDoc* doc = m_view.Document(); doc && tag > 0) doc->SetBitsPerPixel(tag);
+}
+
+bool CViewPaintCtrl::EditImageProperties() {
+    m_view.ResampleAndResize();
+    return true;
+}
+
+bool CViewPaintCtrl::ReplaceColour() {
+    m_view.ReplaceColor(CCommandTrigger::Shift());
+    return true;
+}
+
+bool CViewPaintCtrl::ReplaceImageWithUndo(CDdb bitmap, const std::vector<RGBQUAD>* palette) {
     SaveUndoStep();
     SetModified(true);
     CDIBSection image;
-    if (!image.CreateFromBitmap(bitmap, palette)) return false;
+    if (!image.AdoptBitmap(std::move(bitmap), palette)) return false;
     // Taking the pixels directly keeps the history that SetImage would clear.
     Image() = std::move(image);
     SetModified(true);
@@ -311,6 +330,7 @@ void CPntUtilView::RegisterCommands() {
     OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnPrint(true); });
     OnCommand(ID_FIT_TO_PAGE, [this] { m_fitToPage = !m_fitToPage; });
     OnUpdate(ID_FIT_TO_PAGE, [this](CCmdUI& ui) { ui.SetCheck(m_fitToPage); });
+    RegisterImageCommands();
 }
 
 void CPntUtilView::Zoom(int percent) { m_ctrl->SetZoomPercent(percent); }
