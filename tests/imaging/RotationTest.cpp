@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace tsl {
@@ -97,6 +98,66 @@ TEST_P(Rotation, QuarterTurnsMovePixelsExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDepth, Rotation, testing::Values(1, 4, 8, 16, 24, 32));
+
+// The centre of the dark pixels (below 128 in the first byte: blue or the index's grey).
+std::pair<double, double> DarkCentre(const LBitmapBase& b) {
+    const CDdb& d = b.GetHandle();
+    double sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < d.Height(); ++y)
+        for (int x = 0; x < d.Width(); ++x) {
+            const std::uint32_t v = Value(d, x, y);
+            const int level = d.BitsPerPixel() == 8 ? d.Palette()[v].rgbBlue : static_cast<int>(v & 0xFF);
+            if (level < 128) sx += x, sy += y, ++n;
+        }
+    return n ? std::pair{sx / n, sy / n} : std::pair{-1.0, -1.0};
+}
+
+// A white picture with a dark 4 x 4 block near its top-left corner, at 8 bits (worked on as a
+// top-down copy) or 32 bits (worked on in place, bottom-up).
+LBitmapBase Marked(int bpp) {
+    LBitmapBase b;
+    EXPECT_EQ(b.Create(41, 23, bpp), kSuccess);
+    for (int y = 3; y < 7; ++y)
+        for (int x = 5; x < 9; ++x) SetValue(b.GetHandle(), x, y, 0);
+    return b;
+}
+
+TEST_F(Rotation, TurnsAndShearsGoTheSameWayAtEveryDepth) {
+    LBase::LoadLibraries(kAllLibraries);
+    struct Case {
+        const char* name;
+        std::function<int(LBitmapBase&)> op;
+        std::pair<double, double> expected; // the block's centre afterwards, where known
+    };
+    const Case cases[] = {
+        // Clockwise by 90: (x, y) -> (h - 1 - y, x).
+        {"rotate 90", [](LBitmapBase& b) { return b.Rotate(9000, kRotateResize, RGB(255, 255, 255)); }, {22 - 4.5, 6.5}},
+        {"rotate 33", [](LBitmapBase& b) { return b.Rotate(3300, kRotateResize, RGB(255, 255, 255)); }, {-1, -1}},
+        {"rotate -20 cut", [](LBitmapBase& b) { return b.Rotate(-2000, 0, RGB(255, 255, 255)); }, {-1, -1}},
+        // Horizontal 45: row y moves right by (h - 1 - y).
+        {"shear right", [](LBitmapBase& b) { return b.Shear(4500, kShearHorizontal, RGB(255, 255, 255)); }, {6.5 + 22 - 4.5, 4.5}},
+        // Horizontal -45: row y moves right by y.
+        {"shear left", [](LBitmapBase& b) { return b.Shear(-4500, kShearHorizontal, RGB(255, 255, 255)); }, {6.5 + 4.5, 4.5}},
+        // Vertical 45: column x moves down by x; -45: up by x, from a picture grown by 40 rows.
+        {"shear down", [](LBitmapBase& b) { return b.Shear(4500, kShearVertical, RGB(255, 255, 255)); }, {6.5, 4.5 + 6.5}},
+        {"shear up", [](LBitmapBase& b) { return b.Shear(-4500, kShearVertical, RGB(255, 255, 255)); }, {6.5, 4.5 + 40 - 6.5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LBitmapBase inPlace = Marked(32), copied = Marked(8);
+        ASSERT_EQ(c.op(inPlace), kSuccess);
+        ASSERT_EQ(c.op(copied), kSuccess);
+        EXPECT_EQ(inPlace.GetWidth(), copied.GetWidth());
+        EXPECT_EQ(inPlace.GetHeight(), copied.GetHeight());
+        const auto a = DarkCentre(inPlace), b = DarkCentre(copied);
+        EXPECT_NEAR(a.first, b.first, 0.75);
+        EXPECT_NEAR(a.second, b.second, 0.75);
+        if (c.expected.first >= 0) {
+            EXPECT_NEAR(a.first, c.expected.first, 0.75);
+            EXPECT_NEAR(a.second, c.expected.second, 0.75);
+        }
+    }
+}
 
 TEST(RotationLimits, ResultsBeyondThePixelLimitAreRefusedAndTheImageKept) {
     LBitmapBase b;
