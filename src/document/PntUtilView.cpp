@@ -112,12 +112,11 @@ bool CViewPaintCtrl::ReplaceColour() {
 }
 
 bool CViewPaintCtrl::ReplaceImageWithUndo(CDdb bitmap, const std::vector<RGBQUAD>* palette) {
-    SaveUndoStep();
-    SetModified(true);
     CDIBSection image;
     if (!image.AdoptBitmap(std::move(bitmap), palette)) return false;
-    // Taking the pixels directly keeps the history that SetImage would clear.
-    Image() = std::move(image);
+    // One undo step whose snapshot is the image shown; the history is kept (SetImage would
+    // clear it).
+    if (!ReplaceImageKeepingHistory(std::move(image))) return false;
     SetModified(true);
     ResetSelection();
     UpdateScrollBars();

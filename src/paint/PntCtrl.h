@@ -244,6 +244,10 @@ signals:
     void modeChanged(int id);
 
 protected:
+    // Replaces the image with one undo step, the image shown moving into the history as the
+    // step's snapshot (what SaveUndoStep and an assignment do, without copying the pixels).
+    // False, and nothing changed, for an empty image.
+    bool ReplaceImageKeepingHistory(CDIBSection&& image);
     // Called after every image replacement.
     void AfterNewImage();
     void NotifyModeChanged();

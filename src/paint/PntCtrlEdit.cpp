@@ -348,6 +348,26 @@ bool CPntCtrl::SaveUndoStep() {
     return true;
 }
 
+bool CPntCtrl::ReplaceImageKeepingHistory(CDIBSection&& image) {
+    if (!image.HasImage()) return false;
+    if (m_undoPos >= 0) {
+        m_history.erase(m_history.begin() + m_undoPos, m_history.end());
+        m_historyTags.erase(m_historyTags.begin() + m_undoPos, m_historyTags.end());
+        m_undoPos = -1;
+    }
+    if (m_undoDepth > 0) {
+        while (!m_history.empty() && static_cast<int>(m_history.size()) >= m_undoDepth) {
+            m_history.pop_front();
+            m_historyTags.pop_front();
+        }
+        // The image shown becomes the snapshot as it is: no copy.
+        m_history.push_back(std::make_unique<CDIBSection>(std::move(m_image)));
+        m_historyTags.push_back(StateTag());
+    }
+    m_image = std::move(image);
+    return true;
+}
+
 bool CPntCtrl::Undo() {
     if (m_mode == kModeText) m_textBar->Commit();
     if (m_history.empty()) return false;

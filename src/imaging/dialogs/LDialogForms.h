@@ -4,6 +4,7 @@
 
 #include "core/Colour.h"
 #include "imaging/LBitmap.h"
+#include "imaging/dialogs/LDialog.h"
 
 #include <QDialog>
 #include <QImage>
