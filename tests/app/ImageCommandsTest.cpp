@@ -46,6 +46,23 @@ TEST_F(ImageCommands, FlipAndMirrorTheSelectionOnly) {
     }
 }
 
+TEST_F(ImageCommands, AFullHistoryKeepsTheLastFiveCommands) {
+    Open(30, 20);
+    std::vector<QImage> states{Shown()};
+    for (int i = 0; i < 7; ++i) {
+        Ctrl().SetSelectionRect({i, i, i + 10, i + 8});
+        ASSERT_TRUE(Frame().ExecuteCommand(i % 2 ? ID_IMAGE_FLIP : ID_IMAGE_MIRROR));
+        states.push_back(Shown());
+    }
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_UNDO));
+        EXPECT_EQ(Shown(), states[states.size() - 2 - i]) << i;
+    }
+    EXPECT_FALSE(Frame().ExecuteCommand(ID_EDIT_UNDO));
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(Frame().ExecuteCommand(ID_EDIT_REDO));
+    EXPECT_EQ(Shown(), states.back());
+}
+
 TEST_F(ImageCommands, RotatingAPartFillsItsOldPlaceAndSelectsTheTurnedPart) {
     Open(300, 300);
     Ctrl().SetBackColour(RGB(1, 2, 3));
