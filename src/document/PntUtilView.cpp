@@ -44,9 +44,9 @@ constexpr ZoomCommand kZoomCommands[] = {
 // A device bitmap of the image at its own depth, its colour table as the palette.
 CDdb BitmapOf(const CDIBSection& image) {
     if (!image.HasImage()) return {};
-    CDdb bitmap = CDdb::Create(image.Width(), image.Height(), image.BitsPerPixel());
-    if (bitmap.IsNull() || bitmap.Stride() != image.Stride()) return {};
-    std::memcpy(bitmap.Bits().data(), image.Bits(), image.ImageSize());
+    CDdb bitmap = CDdb::Create(image.Width(), image.Height(), image.BitsPerPixel(), image.Bits());
+    if (bitmap.IsNull() || bitmap.Stride() != image.Stride() || bitmap.Bits().size() != image.ImageSize())
+        return {};
     bitmap.Palette().assign(image.ColourTable(), image.ColourTable() + image.ColourCount());
     return bitmap;
 }
