@@ -1,9 +1,13 @@
 #pragma once
 // What the benchmarks against GraphicsMagick's command line share: the 12-megapixel test
-// picture, writing it as a PPM, timing one `gm benchmark ... convert` run in CPU seconds, and
-// this process's CPU time.
+// picture, writing it as a PPM, timing one `gm benchmark ... convert` run in CPU seconds and
+// registering such runs as benchmarks, and this process's CPU time.
 
 #include "core/Ddb.h"
+
+#include "RatioReporter.h"
+
+#include <benchmark/benchmark.h>
 
 #include <time.h>
 
@@ -77,6 +81,21 @@ inline double ProcessCpuSeconds() {
     timespec t{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Registers a benchmark of one `gm benchmark` run of a conversion per iteration (CPU time),
+// the fastest of the repetitions counting.
+inline void RegisterGm(const std::string& name, const std::string& arguments, int repetitions) {
+    benchmark::RegisterBenchmark(name.c_str(), [arguments](benchmark::State& state) {
+        for (auto _ : state) {
+            const double seconds = GmSeconds(arguments);
+            if (seconds < 0) {
+                state.SkipWithError("gm benchmark failed");
+                break;
+            }
+            state.SetIterationTime(seconds);
+        }
+    })->UseManualTime()->Iterations(1)->Repetitions(repetitions)->TSL_MIN_STATISTIC->Unit(benchmark::kMillisecond);
 }
 
 } // namespace tsl::bench

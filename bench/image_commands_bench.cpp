@@ -71,16 +71,7 @@ void RunCommand(benchmark::State& state, const Command& command) {
 }
 
 void RegisterGm(const std::string& name, const std::string& arguments) {
-    benchmark::RegisterBenchmark(name.c_str(), [arguments](benchmark::State& state) {
-        for (auto _ : state) {
-            const double seconds = GmSeconds(arguments);
-            if (seconds < 0) {
-                state.SkipWithError("gm benchmark failed");
-                break;
-            }
-            state.SetIterationTime(seconds);
-        }
-    })->UseManualTime()->Iterations(1)->Repetitions(3)->TSL_MIN_STATISTIC->Unit(benchmark::kMillisecond);
+    tsl::bench::RegisterGm(name, arguments, 3);
 }
 
 double Milliseconds(const std::function<void()>& f) {

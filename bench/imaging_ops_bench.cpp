@@ -48,21 +48,7 @@ using tsl::bench::ProcessCpuSeconds;
 using tsl::bench::WritePpm;
 
 void RegisterGm(const std::string& name, const std::string& arguments) {
-    benchmark::RegisterBenchmark(name.c_str(),
-                                 [arguments](benchmark::State& state) {
-                                     for (auto _ : state) {
-                                         const double seconds = GmSeconds(arguments);
-                                         if (seconds < 0) {
-                                             state.SkipWithError("gm benchmark failed");
-                                             break;
-                                         }
-                                         state.SetIterationTime(seconds);
-                                     }
-                                 })
-        ->UseManualTime()
-        ->Iterations(1)
-        ->Repetitions(2)
-        ->TSL_MIN_STATISTIC->Unit(benchmark::kMillisecond);
+    tsl::bench::RegisterGm(name, arguments, 2);
 }
 
 } // namespace

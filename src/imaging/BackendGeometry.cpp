@@ -93,21 +93,28 @@ cv::Mat Wrap(CDdb& d) {
     return cv::Mat(d.Height(), d.Width(), d.BitsPerPixel() == 32 ? CV_8UC4 : CV_8UC3, d.Bits().data(), d.Stride());
 }
 
-// Runs op(source, target) from a wrapped picture into a fresh one of the result's size, which
-// then replaces it.
-template <class Op> int ApplyDirect(CDdb& image, int w, int h, Op op) {
+// Runs f, an OpenCV failure or an allocation that fails counting as kErrorNoMemory.
+template <class F> int Guarded(F f) {
     try {
-        CDdb out = CDdb::Create(w, h, image.BitsPerPixel());
-        if (out.IsNull()) return kErrorTooLarge;
-        cv::Mat target = Wrap(out);
-        op(Wrap(image), target); // the fourth bytes stay zero: sources and fills have zero there
-        image = std::move(out);
+        return f();
     } catch (const cv::Exception&) {
         return kErrorNoMemory;
     } catch (const std::bad_alloc&) {
         return kErrorNoMemory;
     }
-    return kSuccess;
+}
+
+// Runs op(source, target) from a wrapped picture into a fresh one of the result's size, which
+// then replaces it.
+template <class Op> int ApplyDirect(CDdb& image, int w, int h, Op op) {
+    return Guarded([&] {
+        CDdb out = CDdb::Create(w, h, image.BitsPerPixel());
+        if (out.IsNull()) return kErrorTooLarge;
+        cv::Mat target = Wrap(out);
+        op(Wrap(image), target); // the fourth bytes stay zero: sources and fills have zero there
+        image = std::move(out);
+        return kSuccess;
+    });
 }
 
 int InterpolationFor(const CDdb& d, int linear) {
@@ -116,17 +123,13 @@ int InterpolationFor(const CDdb& d, int linear) {
 
 template <class Op> int Apply(CDdb& image, Op op) {
     if (image.IsNull()) return kErrorNoBitmap;
-    try {
+    return Guarded([&] {
         cv::Mat result = op(ToMat(image));
         CDdb out = FromMat(result, image.BitsPerPixel(), image.Palette());
         if (out.IsNull()) return kErrorTooLarge;
         image = std::move(out);
-    } catch (const cv::Exception&) {
-        return kErrorNoMemory;
-    } catch (const std::bad_alloc&) {
-        return kErrorNoMemory;
-    }
-    return kSuccess;
+        return kSuccess;
+    });
 }
 
 } // namespace

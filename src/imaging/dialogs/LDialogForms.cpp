@@ -50,6 +50,19 @@ CDdb Sample(const CDdb& from, int w, int h) {
     return to;
 }
 
+// The form beside the preview, OK and Cancel below.
+void LayOut(QDialog& dialog, QLayout* form, QWidget* preview) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* body = new QHBoxLayout;
+    body->addLayout(form);
+    body->addWidget(preview);
+    layout->addLayout(body);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+}
+
 } // namespace
 
 // ---- preview
@@ -139,15 +152,7 @@ CAngleDlg::CAngleDlg(const LBitmapBase& picture, unsigned kind, QWidget* parent)
             copy.Rotate(Angle(), AngleFlag(), BackColour());
     });
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* layout = new QVBoxLayout(this);
-    auto* body = new QHBoxLayout;
-    body->addLayout(form);
-    body->addWidget(m_preview);
-    layout->addLayout(body);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    LayOut(*this, form, m_preview);
     connect(m_angle, &QDoubleSpinBox::valueChanged, m_preview, &CImagePreview::Schedule);
     connect(m_colour, &CCoolCombo::notified, m_preview, &CImagePreview::Schedule);
     if (m_resize) connect(m_resize, &QCheckBox::toggled, m_preview, &CImagePreview::Schedule);
@@ -215,15 +220,7 @@ CSizeDlg::CSizeDlg(const LBitmapBase& picture, int width, int height, unsigned m
         copy.Size(std::max(1, static_cast<int>(w * fit)), std::max(1, static_cast<int>(h * fit)), Method());
     });
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* layout = new QVBoxLayout(this);
-    auto* body = new QHBoxLayout;
-    body->addLayout(form);
-    body->addWidget(m_preview);
-    layout->addLayout(body);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    LayOut(*this, form, m_preview);
     connect(m_width, &QSpinBox::valueChanged, this, &CSizeDlg::OnWidthChanged);
     connect(m_height, &QSpinBox::valueChanged, this, &CSizeDlg::OnHeightChanged);
     connect(m_unit, &QComboBox::currentIndexChanged, this, &CSizeDlg::OnUnitChanged);
@@ -265,32 +262,22 @@ void CSizeDlg::SetPixels(int width, int height) {
     m_keepAspect->setChecked(keep);
 }
 
-void CSizeDlg::OnWidthChanged() {
+void CSizeDlg::Follow(QSpinBox* from, int fromBase, QSpinBox* to, int toBase) {
     if (m_keepAspect->isChecked() && !m_linking) {
         m_linking = true;
-        // In percent both sides take the same value; in pixels the height follows the ratio.
-        m_height->setValue(Percent() ? m_width->value()
-                                     : static_cast<int>(std::clamp<long long>(
-                                           std::llround(static_cast<double>(m_width->value()) *
-                                                        m_baseHeight / m_baseWidth),
-                                           1, kMaxSide)));
+        // In percent both sides take the same value; in pixels the other side keeps the ratio.
+        to->setValue(Percent() ? from->value()
+                               : static_cast<int>(std::clamp<long long>(
+                                     std::llround(static_cast<double>(from->value()) * toBase / fromBase), 1,
+                                     kMaxSide)));
         m_linking = false;
     }
     m_preview->Schedule();
 }
 
-void CSizeDlg::OnHeightChanged() {
-    if (m_keepAspect->isChecked() && !m_linking) {
-        m_linking = true;
-        m_width->setValue(Percent() ? m_height->value()
-                                    : static_cast<int>(std::clamp<long long>(
-                                          std::llround(static_cast<double>(m_height->value()) *
-                                                       m_baseWidth / m_baseHeight),
-                                          1, kMaxSide)));
-        m_linking = false;
-    }
-    m_preview->Schedule();
-}
+void CSizeDlg::OnWidthChanged() { Follow(m_width, m_baseWidth, m_height, m_baseHeight); }
+
+void CSizeDlg::OnHeightChanged() { Follow(m_height, m_baseHeight, m_width, m_baseWidth); }
 
 void CSizeDlg::OnUnitChanged() {
     // The boxes keep the same size in the new unit.

@@ -107,6 +107,8 @@ public:
 
 private:
     bool Percent() const;
+    // With keep-aspect on, `to` follows a change of `from` (sides of fromBase and toBase pixels).
+    void Follow(QSpinBox* from, int fromBase, QSpinBox* to, int toBase);
     void OnWidthChanged();
     void OnHeightChanged();
     void OnUnitChanged();
