@@ -9,6 +9,21 @@
 
 namespace tsl {
 
+CDdb CDdb::Create(int width, int height, int bitsPerPixel, const std::uint8_t* rows) {
+    CDdb d;
+    auto stride = DibStride(width, bitsPerPixel);
+    auto size = DibImageSize(width, height, bitsPerPixel);
+    if (!stride || !size || height <= 0 || !rows) return d;
+    d.m_width = width;
+    d.m_height = height;
+    d.m_bitsPerPixel = bitsPerPixel;
+    d.m_stride = *stride;
+    d.m_bits.reserve(*size);
+    AdviseHugePages(d.m_bits.data(), *size);
+    d.m_bits.assign(rows, rows + *size);
+    return d;
+}
+
 CDdb CDdb::Create(int width, int height, int bitsPerPixel) {
     CDdb d;
     auto stride = DibStride(width, bitsPerPixel);

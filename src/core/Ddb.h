@@ -17,6 +17,9 @@ public:
     CDdb() = default;
     // An image of the given size and depth, all bytes zero; empty when the size is refused.
     static CDdb Create(int width, int height, int bitsPerPixel = 32);
+    // The same holding a copy of `rows` (stride x height bytes, bottom-up), written once
+    // instead of cleared and then copied.
+    static CDdb Create(int width, int height, int bitsPerPixel, const std::uint8_t* rows);
 
     bool IsNull() const { return m_width <= 0 || m_height <= 0; }
     int Width() const { return m_width; }

@@ -31,6 +31,13 @@ public:
     int BitsPerPixel() const { return m_bitsPerPixel; }
     bool Transparent() const { return m_transparent; }
     COLORREF TransparentColour() const { return m_transparentColour; }
+    // What the image commands change: the depth saves use, and the transparent colour.
+    void SetBitsPerPixel(int bitsPerPixel) { m_bitsPerPixel = bitsPerPixel; }
+    void SetTransparency(bool on, COLORREF colour) {
+        m_transparent = on;
+        m_transparentColour = colour;
+    }
+    void SetTransparentColour(COLORREF colour) { m_transparentColour = colour; }
 
     // Save (57603) and Save As (57604). False when nothing was saved.
     bool DoSave();

@@ -6,6 +6,7 @@
 #include "document/InputDlg.h"
 #include "document/PntUtilDoc.h"
 #include "framework/ChildFrame.h"
+#include "framework/CommandTrigger.h"
 #include "framework/Ids.h"
 #include "framework/MdiFrame.h"
 #include "platform/Platform.h"
@@ -43,9 +44,9 @@ constexpr ZoomCommand kZoomCommands[] = {
 // A device bitmap of the image at its own depth, its colour table as the palette.
 CDdb BitmapOf(const CDIBSection& image) {
     if (!image.HasImage()) return {};
-    CDdb bitmap = CDdb::Create(image.Width(), image.Height(), image.BitsPerPixel());
-    if (bitmap.IsNull() || bitmap.Stride() != image.Stride()) return {};
-    std::memcpy(bitmap.Bits().data(), image.Bits(), image.ImageSize());
+    CDdb bitmap = CDdb::Create(image.Width(), image.Height(), image.BitsPerPixel(), image.Bits());
+    if (bitmap.IsNull() || bitmap.Stride() != image.Stride() || bitmap.Bits().size() != image.ImageSize())
+        return {};
     bitmap.Palette().assign(image.ColourTable(), image.ColourTable() + image.ColourCount());
     return bitmap;
 }
@@ -92,13 +93,30 @@ void CViewPaintCtrl::NotifyMagChanged() {
     m_view.FitFrame();
 }
 
-bool CViewPaintCtrl::ReplaceImageWithUndo(const CDdb& bitmap, const std::vector<RGBQUAD>* palette) {
-    SaveUndoStep();
-    SetModified(true);
+int CViewPaintCtrl::StateTag() const {
+    return m_view.Document() ? m_view.Document()->BitsPerPixel() : 0;
+}
+
+void CViewPaintCtrl::RestoreStateTag(int tag) {
+    if (CPntUtilDoc* doc = m_view.Document(); doc && tag > 0) doc->SetBitsPerPixel(tag);
+}
+
+bool CViewPaintCtrl::EditImageProperties() {
+    m_view.ResampleAndResize();
+    return true;
+}
+
+bool CViewPaintCtrl::ReplaceColour() {
+    m_view.ReplaceColor(CCommandTrigger::Shift());
+    return true;
+}
+
+bool CViewPaintCtrl::ReplaceImageWithUndo(CDdb bitmap, const std::vector<RGBQUAD>* palette) {
     CDIBSection image;
-    if (!image.CreateFromBitmap(bitmap, palette)) return false;
-    // Taking the pixels directly keeps the history that SetImage would clear.
-    Image() = std::move(image);
+    if (!image.AdoptBitmap(std::move(bitmap), palette)) return false;
+    // One undo step whose snapshot is the image shown; the history is kept (SetImage would
+    // clear it).
+    if (!ReplaceImageKeepingHistory(std::move(image))) return false;
     SetModified(true);
     ResetSelection();
     UpdateScrollBars();
@@ -311,6 +329,7 @@ void CPntUtilView::RegisterCommands() {
     OnCommand(ID_FILE_PRINT_PREVIEW, [this] { OnPrint(true); });
     OnCommand(ID_FIT_TO_PAGE, [this] { m_fitToPage = !m_fitToPage; });
     OnUpdate(ID_FIT_TO_PAGE, [this](CCmdUI& ui) { ui.SetCheck(m_fitToPage); });
+    RegisterImageCommands();
 }
 
 void CPntUtilView::Zoom(int percent) { m_ctrl->SetZoomPercent(percent); }

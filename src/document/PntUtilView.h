@@ -7,9 +7,17 @@
 //
 // Every command reaches the control first (CommandPrelude); the view's own map sees only what
 // the control does not handle. Left (32775) toggles the control's centred flag.
+//
+// The image commands (ImageCommands.cpp) work on the selection (the whole image when the
+// selection covers it) or the whole image, through the imaging layer, and give every result
+// back as one undo step. A result beyond the pixel limit, or any failure of the imaging layer,
+// is shown with the image-operation error report and changes nothing (no undo step either).
+// Commands that change pixels are enabled while the control has an image and is not
+// read-only; Swap Colors and the transparency commands whenever a document is open.
 
 #include "core/Ddb.h"
 #include "framework/Document.h"
+#include "imaging/LBitmap.h"
 #include "paint/PntCtrl.h"
 
 #include <QWidget>
@@ -30,6 +38,13 @@ public:
 
     bool Undo() override;
     bool Redo() override;
+    // The tool bar's "Resize": the view's Resample and Resize.
+    bool EditImageProperties() override;
+    // The tool bar's "Color replacer": Replace Color, Shift from the click that ran it.
+    bool ReplaceColour() override;
+    // Each undo state keeps the document's depth, so undoing a depth change gives it back.
+    int StateTag() const override;
+    void RestoreStateTag(int tag) override;
     void OnBeginTrack() override;
     void OnTrackChanged() override;
     void OnEndTrack() override;
@@ -37,7 +52,8 @@ public:
 
     // Every image command gives its result through this: one undo step, modified, the whole
     // selection, new scroll bars and a redraw.
-    bool ReplaceImageWithUndo(const CDdb& bitmap, const std::vector<RGBQUAD>* palette = nullptr);
+    // The bitmap's rows are taken over when they fit.
+    bool ReplaceImageWithUndo(CDdb bitmap, const std::vector<RGBQUAD>* palette = nullptr);
 
     // "(%d, %d) -> (%d, %d) = (%d x %d)" of the selection.
     QString SelectionReadout() const;
@@ -107,11 +123,34 @@ public:
 
     void Reload();
 
+    // ---- image commands (ImageCommands.cpp)
+    void ResampleAndResize();
+    void ChangeSize();
+    void TrimBlankSpace();
+    void ChangeColorDepth();
+    void ConvertToGrayscale();
+    // Inside the selection: the background colour becomes the foreground colour, or with
+    // swap (Shift) the foreground colour becomes the background colour. One undo step even
+    // when no pixel matches.
+    void ReplaceColor(bool swap);
+    void SwapColors();
+    void ImageTransparency();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void RegisterCommands();
+    void RegisterImageCommands();
+    // The selection transfer: op runs on the selected part (the whole image when the selection
+    // covers it) after ask, when given, has confirmed its parameters; the part goes back as
+    // the command says (geometry: the part may change size). False when nothing changed.
+    bool TransformSelection(const std::function<int(LBitmapBase&)>& op, bool geometry,
+                            const std::function<bool(LBitmapBase&)>& ask = {});
+    // The control's image as a 32-bit bitmap.
+    CDdb ScreenBitmap() const;
+    // Gives a whole-image result to the control and follows its size.
+    void GiveWholeImage(CDdb bitmap);
     void Zoom(int percent);
     void SpecifyZoom();
     void CropToSelection();

@@ -1,6 +1,7 @@
 #include "framework/MdiFrame.h"
 
 #include "framework/ChildFrame.h"
+#include "framework/CommandTrigger.h"
 #include "framework/Document.h"
 #include "framework/Ids.h"
 
@@ -56,6 +57,7 @@ CMdiFrame::CMdiFrame(QWidget* parent)
     });
     addAction(menuKey);
     qApp->installEventFilter(this);
+    CCommandTrigger::Track();
 }
 
 CMdiFrame::~CMdiFrame() = default;
@@ -133,7 +135,10 @@ QAction* CMdiFrame::AddCommandAction(QObject* owner, int id, const QString& text
         QString tip = it->second.section(QLatin1Char('\n'), 1, 1);
         if (!tip.isEmpty()) action->setToolTip(tip);
     }
-    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    connect(action, &QAction::triggered, this, [this, id] {
+        const CCommandTrigger::Scope trigger(CCommandTrigger::LastInput());
+        ExecuteCommand(id);
+    });
     m_actions.emplace(id, action);
     return action;
 }
@@ -364,7 +369,10 @@ bool CMdiFrame::eventFilter(QObject* watched, QEvent* event) {
     // Taking the override keeps the key from Qt's shortcut map (and the menu bar's
     // mnemonics); the key press that follows runs the command.
     event->accept();
-    if (type == QEvent::KeyPress) ExecuteCommand(id);
+    if (type == QEvent::KeyPress) {
+        const CCommandTrigger::Scope trigger(key->modifiers());
+        ExecuteCommand(id);
+    }
     return true;
 }
 

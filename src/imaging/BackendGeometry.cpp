@@ -1,8 +1,11 @@
 // The back-end's geometry over OpenCV: flip, mirror, rotate, shear and resize (LBitmapBase's,
 // imaging/LBitmap.h).
 //
-// The picture is copied into a top-down matrix (indices for 1, 4 and 8 bits; B, G, R for 16
-// and 24; B, G, R, X for 32), transformed, and copied back at the same depth. Indexed pictures
+// 24- and 32-bit pictures are worked on where they lie: their bottom-up rows are wrapped as a
+// matrix without a copy, and the result is written straight into the new picture's rows. A
+// bottom-up matrix is the picture upside down, so a turn or shear there runs the other way
+// (resizing and flips are the same either way). Other depths are copied into a top-down matrix
+// (indices for 1, 4 and 8 bits; B, G, R for 16), transformed, and copied back. Indexed pictures
 // are resampled by nearest neighbour so that they keep their palette exactly; 16-bit pictures
 // go through 8-bit channels and back to 5 bits each. Angles are hundredths of a degree,
 // clockwise on the screen.
@@ -83,28 +86,58 @@ cv::Scalar Fill(const CDdb& d, COLORREF colour) {
     return cv::Scalar(GetBValue(colour), GetGValue(colour), GetRValue(colour), 0);
 }
 
+// Whether a picture is worked on in place (bottom-up rows as the matrix).
+bool Direct(const CDdb& d) { return d.BitsPerPixel() == 24 || d.BitsPerPixel() == 32; }
+
+cv::Mat Wrap(CDdb& d) {
+    return cv::Mat(d.Height(), d.Width(), d.BitsPerPixel() == 32 ? CV_8UC4 : CV_8UC3, d.Bits().data(), d.Stride());
+}
+
+// Runs f, an OpenCV failure or an allocation that fails counting as kErrorNoMemory.
+template <class F> int Guarded(F f) {
+    try {
+        return f();
+    } catch (const cv::Exception&) {
+        return kErrorNoMemory;
+    } catch (const std::bad_alloc&) {
+        return kErrorNoMemory;
+    }
+}
+
+// Runs op(source, target) from a wrapped picture into a fresh one of the result's size, which
+// then replaces it.
+template <class Op> int ApplyDirect(CDdb& image, int w, int h, Op op) {
+    return Guarded([&] {
+        CDdb out = CDdb::Create(w, h, image.BitsPerPixel());
+        if (out.IsNull()) return kErrorTooLarge;
+        cv::Mat target = Wrap(out);
+        op(Wrap(image), target); // the fourth bytes stay zero: sources and fills have zero there
+        image = std::move(out);
+        return kSuccess;
+    });
+}
+
 int InterpolationFor(const CDdb& d, int linear) {
     return d.BitsPerPixel() <= 8 ? cv::INTER_NEAREST : linear;
 }
 
 template <class Op> int Apply(CDdb& image, Op op) {
     if (image.IsNull()) return kErrorNoBitmap;
-    try {
+    return Guarded([&] {
         cv::Mat result = op(ToMat(image));
         CDdb out = FromMat(result, image.BitsPerPixel(), image.Palette());
         if (out.IsNull()) return kErrorTooLarge;
         image = std::move(out);
-    } catch (const cv::Exception&) {
-        return kErrorNoMemory;
-    } catch (const std::bad_alloc&) {
-        return kErrorNoMemory;
-    }
-    return kSuccess;
+        return kSuccess;
+    });
 }
 
 } // namespace
 
 int Flip(CDdb& image) {
+    if (Direct(image))
+        return ApplyDirect(image, image.Width(), image.Height(),
+                           [](const cv::Mat& m, cv::Mat& out) { cv::flip(m, out, 0); });
     return Apply(image, [](const cv::Mat& m) {
         cv::Mat out;
         cv::flip(m, out, 0);
@@ -113,6 +146,9 @@ int Flip(CDdb& image) {
 }
 
 int Reverse(CDdb& image) {
+    if (Direct(image))
+        return ApplyDirect(image, image.Width(), image.Height(),
+                           [](const cv::Mat& m, cv::Mat& out) { cv::flip(m, out, 1); });
     return Apply(image, [](const cv::Mat& m) {
         cv::Mat out;
         cv::flip(m, out, 1);
@@ -124,34 +160,120 @@ int Rotate(CDdb& image, int angle, unsigned flags, COLORREF fill) {
     if (image.IsNull()) return kErrorNoBitmap;
     int a = angle % 36000;
     if (a < 0) a += 36000;
+    if (a == 0) return kSuccess;
     const cv::Scalar value = Fill(image, fill);
     const int interpolation = InterpolationFor(image, cv::INTER_LINEAR);
     const bool resize = flags & kRotateResize;
-    return Apply(image, [&](const cv::Mat& m) {
-        cv::Mat out;
-        if (a == 0) return m;
-        if (a % 9000 == 0 && (resize || a == 18000 || m.cols == m.rows)) {
-            const int code = a == 9000 ? cv::ROTATE_90_CLOCKWISE
-                             : a == 18000 ? cv::ROTATE_180 : cv::ROTATE_90_COUNTERCLOCKWISE;
+    const int cols = image.Width(), rows = image.Height();
+    const bool quarter = a % 9000 == 0 && (resize || a == 18000 || cols == rows);
+    int w = cols, h = rows;
+    if (quarter && a != 18000) std::swap(w, h);
+    const double radians = a / 100.0 * CV_PI / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
+    if (!quarter && resize) {
+        w = static_cast<int>(std::ceil(std::abs(cols * c) + std::abs(rows * s) - 1e-6));
+        h = static_cast<int>(std::ceil(std::abs(cols * s) + std::abs(rows * c) - 1e-6));
+    }
+    // Clockwise on the screen is anti-clockwise in a bottom-up matrix.
+    const bool bottomUp = Direct(image);
+    const auto turn = [&](const cv::Mat& m, cv::Mat& out) {
+        if (quarter) {
+            const int code = a == 18000 ? cv::ROTATE_180
+                             : (a == 9000) != bottomUp ? cv::ROTATE_90_CLOCKWISE
+                                                       : cv::ROTATE_90_COUNTERCLOCKWISE;
             cv::rotate(m, out, code);
-            return out;
+            return;
         }
-        const double radians = a / 100.0 * CV_PI / 180.0;
-        const double c = std::cos(radians), s = std::sin(radians);
-        int w = m.cols, h = m.rows;
-        if (resize) {
-            w = static_cast<int>(std::ceil(std::abs(m.cols * c) + std::abs(m.rows * s) - 1e-6));
-            h = static_cast<int>(std::ceil(std::abs(m.cols * s) + std::abs(m.rows * c) - 1e-6));
-        }
-        // Clockwise on the screen (y down) about the centre, then centred in the result.
+        // About the centre, then centred in the result.
         cv::Mat t = cv::getRotationMatrix2D(cv::Point2f((m.cols - 1) / 2.0f, (m.rows - 1) / 2.0f),
-                                            -a / 100.0, 1.0);
+                                            bottomUp ? a / 100.0 : -a / 100.0, 1.0);
         t.at<double>(0, 2) += (w - m.cols) / 2.0;
         t.at<double>(1, 2) += (h - m.rows) / 2.0;
         cv::warpAffine(m, out, t, cv::Size(w, h), interpolation, cv::BORDER_CONSTANT, value);
+    };
+    if (bottomUp) return ApplyDirect(image, w, h, turn);
+    return Apply(image, [&](const cv::Mat& m) {
+        cv::Mat out;
+        turn(m, out);
         return out;
     });
 }
+
+namespace {
+
+// Shears rows (horizontal) or columns (vertical) of src into dst, which is already of the grown
+// size: each destination pixel takes the source pixel `offset` before it along the moving axis,
+// blending the two neighbours by the fraction (or the nearer one, for palette indices); what
+// falls outside the source takes the fill. offset(i) = base + slope * i, where i is the row
+// (horizontal) or column (vertical).
+void ShearInto(const cv::Mat& src, cv::Mat& dst, bool vertical, double base, double slope,
+               bool nearest, const cv::Scalar& fill) {
+    const int channels = src.channels();
+    std::uint8_t background[4];
+    for (int k = 0; k < 4; ++k) background[k] = static_cast<std::uint8_t>(fill[k]);
+    // Fixed-point weight of the pixel before, in 1/256.
+    const auto split = [nearest](double offset, int& whole, int& weight) {
+        const double f = std::floor(offset);
+        whole = static_cast<int>(f);
+        weight = static_cast<int>(std::lround((offset - f) * 256));
+        if (nearest) weight = weight >= 128 ? 256 : 0;
+        if (weight == 256) ++whole, weight = 0;
+    };
+    const auto blend = [channels, &background](std::uint8_t* out, const std::uint8_t* before,
+                                               const std::uint8_t* at, int weight) {
+        const std::uint8_t* b = before ? before : background;
+        const std::uint8_t* c = at ? at : background;
+        for (int k = 0; k < channels; ++k)
+            out[k] = static_cast<std::uint8_t>((b[k] * weight + c[k] * (256 - weight) + 128) >> 8);
+    };
+    if (!vertical) {
+        cv::parallel_for_(cv::Range(0, dst.rows), [&](const cv::Range& range) {
+            for (int y = range.start; y < range.end; ++y) {
+                int whole = 0, weight = 0;
+                split(base + slope * y, whole, weight);
+                const std::uint8_t* row = src.ptr<std::uint8_t>(y);
+                std::uint8_t* out = dst.ptr<std::uint8_t>(y);
+                // Destination column x takes source columns x - whole - 1 (weight) and
+                // x - whole: both lie on the row for x in [whole + 1, whole + cols).
+                const int first = std::clamp(whole + 1, 0, dst.cols);
+                const int last = std::clamp(whole + src.cols, first, dst.cols);
+                for (int x = 0; x < first; ++x) {
+                    const int sx = x - whole;
+                    blend(out + x * channels, nullptr, sx == 0 ? row : nullptr, weight);
+                }
+                // The inner span, byte by byte with one weight (vectorised by the compiler).
+                const std::uint8_t* before = row + static_cast<std::ptrdiff_t>(first - whole - 1) * channels;
+                const std::uint8_t* at = before + channels;
+                std::uint8_t* o = out + static_cast<std::ptrdiff_t>(first) * channels;
+                const int bytes = (last - first) * channels, keep = 256 - weight;
+                for (int i = 0; i < bytes; ++i)
+                    o[i] = static_cast<std::uint8_t>((before[i] * weight + at[i] * keep + 128) >> 8);
+                for (int x = last; x < dst.cols; ++x) {
+                    const int sx = x - whole;
+                    blend(out + x * channels, sx - 1 == src.cols - 1 ? row + (sx - 1) * channels : nullptr,
+                          nullptr, weight);
+                }
+            }
+        });
+        return;
+    }
+    std::vector<int> wholes(static_cast<std::size_t>(dst.cols)), weights(wholes.size());
+    for (int x = 0; x < dst.cols; ++x) split(base + slope * x, wholes[x], weights[x]);
+    cv::parallel_for_(cv::Range(0, dst.rows), [&](const cv::Range& range) {
+        for (int y = range.start; y < range.end; ++y) {
+            std::uint8_t* out = dst.ptr<std::uint8_t>(y);
+            for (int x = 0; x < dst.cols; ++x) {
+                const int sy = y - wholes[x];
+                const std::uint8_t* before =
+                    sy - 1 >= 0 && sy - 1 < src.rows ? src.ptr<std::uint8_t>(sy - 1) + x * channels : nullptr;
+                const std::uint8_t* at = sy >= 0 && sy < src.rows ? src.ptr<std::uint8_t>(sy) + x * channels : nullptr;
+                blend(out + x * channels, before, at, weights[x]);
+            }
+        }
+    });
+}
+
+} // namespace
 
 int Shear(CDdb& image, int angle, unsigned flags, COLORREF background) {
     if (image.IsNull()) return kErrorNoBitmap;
@@ -159,25 +281,34 @@ int Shear(CDdb& image, int angle, unsigned flags, COLORREF background) {
     const double k = std::tan(angle / 100.0 * CV_PI / 180.0);
     const bool vertical = flags & kShearVertical;
     const cv::Scalar value = Fill(image, background);
-    const int interpolation = InterpolationFor(image, cv::INTER_LINEAR);
+    const bool nearest = image.BitsPerPixel() <= 8;
+    const int cols = image.Width(), rows = image.Height();
+    // Horizontal: each row moves right by k times its distance from the bottom row, so a
+    // positive angle leans the picture to the right. Vertical: each column moves down by k
+    // times its distance from the left column. The picture grows by what the far side moves.
+    const int grow = static_cast<int>(std::ceil(std::abs(k) * ((vertical ? cols : rows) - 1) - 1e-6));
+    const int w = vertical ? cols : cols + grow, h = vertical ? rows + grow : rows;
+    const bool bottomUp = Direct(image);
+    // The offsets in the matrix's own row order (bottom-up turns "distance from the bottom row"
+    // into the row index, and "down" into "up").
+    double base = 0, slope = 0;
+    if (!vertical) {
+        const double shift = k < 0 ? -k * (rows - 1) : 0; // keeps every offset at 0 or above
+        slope = bottomUp ? k : -k;
+        base = bottomUp ? shift : k * (rows - 1) + shift;
+    } else {
+        const double down = k < 0 ? grow : 0;
+        slope = bottomUp ? -k : k;
+        base = bottomUp ? grow - down : down;
+    }
+    const auto shear = [&](const cv::Mat& m, cv::Mat& out) {
+        out.create(h, w, m.type());
+        ShearInto(m, out, vertical, base, slope, nearest, value);
+    };
+    if (bottomUp) return ApplyDirect(image, w, h, shear);
     return Apply(image, [&](const cv::Mat& m) {
-        // Horizontal: each row moves right by k times its distance from the bottom row, so a
-        // positive angle leans the picture to the right. Vertical: each column moves down by
-        // k times its distance from the left column.
-        const int grow = static_cast<int>(std::ceil(std::abs(k) * ((vertical ? m.cols : m.rows) - 1) - 1e-6));
-        cv::Mat t = cv::Mat::eye(2, 3, CV_64F);
-        cv::Size size(m.cols, m.rows);
-        if (vertical) {
-            t.at<double>(1, 0) = k;
-            t.at<double>(1, 2) = k < 0 ? grow : 0;
-            size.height += grow;
-        } else {
-            t.at<double>(0, 1) = -k;
-            t.at<double>(0, 2) = k > 0 ? k * (m.rows - 1) : 0;
-            size.width += grow;
-        }
         cv::Mat out;
-        cv::warpAffine(m, out, t, size, interpolation, cv::BORDER_CONSTANT, value);
+        shear(m, out);
         return out;
     });
 }
@@ -188,6 +319,11 @@ int Resize(CDdb& image, int width, int height, Interpolation kind) {
                                                    : kind == Interpolation::kLinear ? cv::INTER_LINEAR
                                                    : kind == Interpolation::kArea   ? cv::INTER_AREA
                                                                                     : cv::INTER_NEAREST);
+    // Nearest sampling picks rows from the top; the other kinds are the same upside down.
+    if (Direct(image) && interpolation != cv::INTER_NEAREST)
+        return ApplyDirect(image, width, height, [&](const cv::Mat& m, cv::Mat& out) {
+            cv::resize(m, out, out.size(), 0, 0, interpolation);
+        });
     return Apply(image, [&](const cv::Mat& m) {
         cv::Mat out;
         cv::resize(m, out, cv::Size(width, height), 0, 0, interpolation);

@@ -5,9 +5,12 @@
 
 #include "core/Ddb.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace tsl::detail {
@@ -30,6 +33,19 @@ int Level5(int value);
 // Decodes the row (storage order) into B, G, R bytes, three per pixel. palette is the table the
 // indexed depths read through (EffectivePalette); indices past it read as black.
 void ReadRowBgr(const CDdb& image, int row, const std::vector<RGBQUAD>& palette, std::uint8_t* bgr);
+
+// Runs f(from, to) over row ranges covering 0..rows, on up to four threads when the picture
+// (`pixels`) is large enough to gain from them.
+inline void ForRows(int rows, long long pixels, const std::function<void(int, int)>& f) {
+    const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+    const int parts = pixels < (1 << 20) ? 1 : static_cast<int>(std::min<long long>(cores, rows));
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < parts; ++i)
+        helpers.emplace_back(f, static_cast<int>(static_cast<long long>(rows) * i / parts),
+                             static_cast<int>(static_cast<long long>(rows) * (i + 1) / parts));
+    f(0, static_cast<int>(static_cast<long long>(rows) / parts));
+    for (std::thread& t : helpers) t.join();
+}
 
 // Sets pixel x of a zero-initialised 1-, 4- or 8-bit row to index.
 inline void PutIndex(std::uint8_t* row, int x, int bitsPerPixel, int index) {

@@ -95,7 +95,9 @@ inline constexpr int kQualityWorst = 255;
 // ------------------------------------------------------------------------- Rotate
 // Angles are hundredths of a degree, clockwise; uncovered areas take the fill colour; multiples
 // of 90 degrees are exact. With kRotateResize the picture grows to hold the whole result (what
-// the 90-degree commands pass); without it the size stays and the corners are cut.
+// the 90-degree commands pass); without it the size stays and the corners are cut. Rotate,
+// Shear and Size answer kErrorTooLarge, before allocating anything, when the result would pass
+// the program's pixel limit.
 inline constexpr unsigned kRotateResize = 0x0001;
 
 // ------------------------------------------------------------------------- Shear

@@ -7,9 +7,11 @@
 #include "core/Palette.h"
 #include "core/Services.h"
 #include "imaging/ColorRes.h"
+#include "imaging/ColorResInternal.h"
 #include "imaging/Filters.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -42,8 +44,40 @@ int LBitmapBase::Create(int width, int height, int bitsPerPixel) {
     return kSuccess;
 }
 
+namespace {
+
+// 8- and 24-bit pictures straight to the screen's 32 bits (the commonest hand-backs: grey,
+// reduced colours, true colour), the rows shared out between threads.
+CDdb ScreenFrom8Or24(const CDdb& image) {
+    CDdb screen = CDdb::Create(image.Width(), image.Height(), 32);
+    if (screen.IsNull()) return screen;
+    std::array<std::uint32_t, 256> colours{};
+    for (std::size_t i = 0; i < image.Palette().size() && i < colours.size(); ++i) {
+        const RGBQUAD& q = image.Palette()[i];
+        colours[i] = q.rgbBlue | static_cast<std::uint32_t>(q.rgbGreen) << 8 | static_cast<std::uint32_t>(q.rgbRed) << 16;
+    }
+    const int w = image.Width();
+    const bool indexed = image.BitsPerPixel() == 8;
+    detail::ForRows(image.Height(), static_cast<long long>(w) * image.Height(), [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            const std::uint8_t* s = image.Row(y);
+            auto* d = reinterpret_cast<std::uint32_t*>(screen.Row(y));
+            if (indexed) {
+                for (int x = 0; x < w; ++x) d[x] = colours[s[x]];
+            } else {
+                for (int x = 0; x < w; ++x, s += 3)
+                    d[x] = s[0] | static_cast<std::uint32_t>(s[1]) << 8 | static_cast<std::uint32_t>(s[2]) << 16;
+            }
+        }
+    });
+    return screen;
+}
+
+} // namespace
+
 CDdb LBitmapBase::ConvertToDDB() const {
     if (m_image.IsNull()) return {};
+    if (m_image.BitsPerPixel() == 8 || m_image.BitsPerPixel() == 24) return ScreenFrom8Or24(m_image);
     if (m_image.BitsPerPixel() != 32) return MakeDeviceBitmap(MakePackedBitmap(m_image, m_image.Palette()));
     CDdb screen = m_image; // a picture with alpha keeps it out of the device's fourth byte
     ClearFourthBytes(screen);

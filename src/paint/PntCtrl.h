@@ -120,6 +120,10 @@ public:
     virtual void NotifyImageChanged();
     virtual void NotifyMagChanged();
     virtual void NotifyColourSampled();
+    // A number the host keeps with each undo state and gets back when undo or redo returns to
+    // it (the image view keeps the document's depth, which changes with the pixels).
+    virtual int StateTag() const { return 0; }
+    virtual void RestoreStateTag(int tag) { (void)tag; }
 
     // ---- image replacement; each clears the modified flag and the history and selects all
     bool SetImage(const BITMAPINFO& info, const void* bits);
@@ -240,6 +244,10 @@ signals:
     void modeChanged(int id);
 
 protected:
+    // Replaces the image with one undo step, the image shown moving into the history as the
+    // step's snapshot (what SaveUndoStep and an assignment do, without copying the pixels).
+    // False, and nothing changed, for an empty image.
+    bool ReplaceImageKeepingHistory(CDIBSection&& image);
     // Called after every image replacement.
     void AfterNewImage();
     void NotifyModeChanged();
@@ -294,6 +302,7 @@ private:
     int m_id = 0;
     CDIBSection m_image;
     std::deque<std::unique_ptr<CDIBSection>> m_history;
+    std::deque<int> m_historyTags; // StateTag() of each state in m_history
     std::unique_ptr<CDIBSection> m_shapeBackup;
     CDIBSection m_floating;
     int m_vRange = 0;

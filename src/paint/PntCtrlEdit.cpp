@@ -307,6 +307,7 @@ bool CPntCtrl::Paste() {
 
 void CPntCtrl::ClearHistory() {
     m_history.clear();
+    m_historyTags.clear();
     m_undoPos = -1;
 }
 
@@ -321,6 +322,7 @@ bool CPntCtrl::SaveUndoStep() {
     if (m_undoPos >= 0) {
         // The undone states and the one shown now go; a fresh snapshot follows.
         m_history.erase(m_history.begin() + m_undoPos, m_history.end());
+        m_historyTags.erase(m_historyTags.begin() + m_undoPos, m_historyTags.end());
         m_undoPos = -1;
     }
     if (m_undoDepth <= 0) return false;
@@ -331,6 +333,7 @@ bool CPntCtrl::SaveUndoStep() {
         // fresh memory is not touched for every step.
         snapshot = std::move(m_history.front());
         m_history.pop_front();
+        m_historyTags.pop_front();
         snapshot->CopyFrom(m_image);
     } else {
         snapshot = std::make_unique<CDIBSection>();
@@ -338,8 +341,30 @@ bool CPntCtrl::SaveUndoStep() {
     }
     while (!m_history.empty() && static_cast<int>(m_history.size()) >= m_undoDepth) {
         m_history.pop_front();
+        m_historyTags.pop_front();
     }
     m_history.push_back(std::move(snapshot));
+    m_historyTags.push_back(StateTag());
+    return true;
+}
+
+bool CPntCtrl::ReplaceImageKeepingHistory(CDIBSection&& image) {
+    if (!image.HasImage()) return false;
+    if (m_undoPos >= 0) {
+        m_history.erase(m_history.begin() + m_undoPos, m_history.end());
+        m_historyTags.erase(m_historyTags.begin() + m_undoPos, m_historyTags.end());
+        m_undoPos = -1;
+    }
+    if (m_undoDepth > 0) {
+        while (!m_history.empty() && static_cast<int>(m_history.size()) >= m_undoDepth) {
+            m_history.pop_front();
+            m_historyTags.pop_front();
+        }
+        // The image shown becomes the snapshot as it is: no copy.
+        m_history.push_back(std::make_unique<CDIBSection>(std::move(m_image)));
+        m_historyTags.push_back(StateTag());
+    }
+    m_image = std::move(image);
     return true;
 }
 
@@ -351,11 +376,13 @@ bool CPntCtrl::Undo() {
         auto snapshot = std::make_unique<CDIBSection>();
         if (!snapshot->CopyFrom(m_image)) return false;
         m_history.push_back(std::move(snapshot));
+        m_historyTags.push_back(StateTag());
         m_undoPos = static_cast<int>(m_history.size()) - 1;
     }
     if (m_undoPos == 0) return false;
     --m_undoPos;
     if (!m_image.CopyFrom(*m_history[static_cast<std::size_t>(m_undoPos)])) return false;
+    RestoreStateTag(m_historyTags[static_cast<std::size_t>(m_undoPos)]);
     NotifyImageChanged();
     UpdateScrollBars();
     ResetSelection();
@@ -370,6 +397,7 @@ bool CPntCtrl::Redo() {
     }
     ++m_undoPos;
     if (!m_image.CopyFrom(*m_history[static_cast<std::size_t>(m_undoPos)])) return false;
+    RestoreStateTag(m_historyTags[static_cast<std::size_t>(m_undoPos)]);
     NotifyImageChanged();
     UpdateScrollBars();
     Refresh();

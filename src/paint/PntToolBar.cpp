@@ -1,5 +1,6 @@
 #include "paint/PntToolBar.h"
 
+#include "framework/CommandTrigger.h"
 #include "framework/Ids.h"
 #include "paint/PntCtrl.h"
 
@@ -158,6 +159,7 @@ CPntToolBar::CPntToolBar(QWidget* parent) : CToolBarEx(QStringLiteral("Tools"), 
     setObjectName(QStringLiteral("PaintBar"));
     setAllowedAreas(Qt::AllToolBarAreas);
     layout()->setSpacing(0);
+    CCommandTrigger::Track();
     AddButtons();
     CreateChoosers();
     RegisterCommands();
@@ -183,7 +185,10 @@ void CPntToolBar::AddButtons() {
         action->setIcon(QIcon(QPixmap::fromImage(CellOf(strip, i))));
         action->setCheckable(ModeOf(e.id) >= 0);
         if (HasAction(e.id))
-            connect(action, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+            connect(action, &QAction::triggered, this, [this, id = e.id] {
+                const CCommandTrigger::Scope trigger(CCommandTrigger::LastInput());
+                RunCommand(id);
+            });
         addAction(action);
         if (QWidget* button = widgetForAction(action))
             button->setFixedSize(kButtonWidth, kButtonHeight);

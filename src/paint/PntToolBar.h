@@ -21,7 +21,8 @@
 // of system colours needs no reload.
 //
 // Commands: a button runs its table action on the attached control (RunCommand), then the bar
-// refreshes. The enabled and pressed state of each command is evaluated against the attached
+// refreshes; the action sees the modifiers of the click (CCommandTrigger), so Shift+click on
+// the colour replacer swaps its colours. The enabled and pressed state of each command is evaluated against the attached
 // control (everything disabled without one); the colour replacer has no mode and is never
 // pressed. RefreshFromControl is the idle update: the colour choosers offer the first n named
 // colours, without "More Colors...", when the image has a colour table of 1 <= n <= 16 entries

@@ -46,7 +46,7 @@ TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
     Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
     for (int id : {ID_IMAGE_PROCESSOR, ID_SLIDE_SHOW, ID_QUICK_SLIDE_SHOW, ID_CAPTURE_SETUP,
-                   ID_CAPTURE_START, ID_BROWSE, ID_IMAGE_FLIP, ID_EFFECT_EMBOSS,
+                   ID_CAPTURE_START, ID_BROWSE, ID_EFFECT_DROP_SHADOW, ID_EFFECT_EMBOSS,
                    ID_TWAIN_ACQUIRE_MULTI}) {
         EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
         EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
@@ -54,10 +54,10 @@ TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
     }
     for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_APP_ABOUT, ID_HELP_MANUAL, ID_HELP_TIP_OF_THE_DAY,
                    ID_APP_EXIT, ID_FILE_CLOSE, ID_WINDOW_CASCADE, ID_VIEW_TOOLBAR, ID_ZOOM_100,
-                   ID_VIEW_PAINT_BAR})
+                   ID_VIEW_PAINT_BAR, ID_IMAGE_FLIP})
         EXPECT_TRUE(Frame().CommandState(id).IsEnabled()) << id;
     Frame().UpdateCommandUI();
-    for (QAction* action : Frame().ActionsFor(ID_IMAGE_FLIP)) EXPECT_FALSE(action->isEnabled());
+    for (QAction* action : Frame().ActionsFor(ID_EFFECT_EMBOSS)) EXPECT_FALSE(action->isEnabled());
 }
 
 TEST_F(MainFrame, BarsAreCreatedAndTheirViewItemsToggleThemWithCheckMarks) {
