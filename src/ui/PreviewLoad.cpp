@@ -4,10 +4,12 @@
 
 #include <QMetaObject>
 #include <QRect>
+#include <QThread>
 #include <QThreadPool>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <mutex>
@@ -15,26 +17,26 @@
 namespace tsl {
 namespace {
 
-// Workers for every preview of the process. Three, so that a new request finds one free
-// even while two overtaken decodes of large files are still running. At exit the pool waits
-// for a decode still running, before the libraries it uses go.
-QThreadPool& Workers() {
-    static QThreadPool pool;
-    static const bool configured = [] {
-        pool.setMaxThreadCount(3);
-        pool.setExpiryTimeout(5000);
-        return true;
-    }();
-    (void)configured;
-    return pool;
-}
-
 bool IsRegularFile(const QString& path) {
     struct stat st {};
     return ::stat(path.toLocal8Bit().constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
+
+// At least three workers, so that a new preview request finds one free even while two
+// overtaken decodes of large files are still running. At exit the pool waits for a decode
+// still running, before the libraries it uses go.
+QThreadPool& PreviewWorkers() {
+    static QThreadPool pool;
+    static const bool configured = [] {
+        pool.setMaxThreadCount(std::max(3, QThread::idealThreadCount()));
+        pool.setExpiryTimeout(5000);
+        return true;
+    }();
+    (void)configured;
+    return pool;
+}
 
 QRect FitRect(QSize picture, QSize box) {
     if (picture.isEmpty() || box.isEmpty()) return {};
@@ -44,13 +46,23 @@ QRect FitRect(QSize picture, QSize box) {
             size.height()};
 }
 
-bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
+bool LoadQuietly(const PreviewLoadFunction& load, const QString& path, QSize box,
                  PreviewPicture& out) {
     out = {};
     if (path.isEmpty() || !load || !IsRegularFile(path)) return false;
     CQuietReports quiet;
     try {
-        if (!load(path, box, out) || out.image.isNull()) return false;
+        if (load(path, box, out) && !out.image.isNull()) return true;
+    } catch (const std::exception&) {
+    }
+    out = {};
+    return false;
+}
+
+bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
+                 PreviewPicture& out) {
+    if (!LoadQuietly(load, path, box, out)) return false;
+    try {
         const QRect target = FitRect(out.image.size(), box);
         if (target.isEmpty()) return false;
         if (target.size() != out.image.size()) {
@@ -91,7 +103,7 @@ void CPreviewLoader::Request(const QString& path, QSize box) {
     const quint64 generation = ++m_channel->generation;
     std::shared_ptr<Channel> channel = m_channel;
     PreviewLoadFunction load = m_load;
-    Workers().start([channel, generation, path, box, load] {
+    PreviewWorkers().start([channel, generation, path, box, load] {
         if (channel->generation != generation) return; // overtaken while waiting
         PreviewPicture picture;
         const bool ok = LoadPreview(load, path, box, picture);
