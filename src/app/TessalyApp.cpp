@@ -95,7 +95,8 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     Settings().SetPath(path);
 
     // Every argument that is not an option names a file to open; a plain start opens nothing.
-    // "--browse DIR" starts with the image browser shown on DIR.
+    // "--browse DIR" (or a folder among the arguments) starts with the image browser shown on
+    // DIR.
     QString browseFolder;
     bool browse = false;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -111,6 +112,11 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
             continue;
         }
         if (argument.startsWith(QLatin1Char('-'))) continue;
+        if (QFileInfo(argument).isDir()) { // a folder given by the desktop: browse it
+            browse = true;
+            browseFolder = argument;
+            continue;
+        }
         OpenDocumentFile(argument);
     }
 

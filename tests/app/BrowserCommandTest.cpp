@@ -61,5 +61,13 @@ TEST_F(BrowserCommand, BrowseOptionShowsTheFolderAndItsFilesOpenAsDocuments) {
     EXPECT_EQ(app->Template()->Documents().front()->GetPathName(), picture);
 }
 
+TEST_F(BrowserCommand, AFolderAmongTheArgumentsIsBrowsed) {
+    const QString folder = QFileInfo(MakeImage("one.png")).absolutePath();
+    ASSERT_TRUE(Start({folder}));
+    EXPECT_TRUE(Frame().Browser()->isVisible());
+    EXPECT_EQ(Frame().Browser()->CurrentFolder(), folder);
+    EXPECT_EQ(DocumentCount(), 0u);
+}
+
 } // namespace
 } // namespace tsl
