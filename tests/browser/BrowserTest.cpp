@@ -3,6 +3,7 @@
 #include "browser/Thumbnails.h"
 #include "browser/BrowserKit.h"
 
+#include <QBuffer>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -229,6 +230,52 @@ TEST_F(BrowserTest, NamesWithSpacesQuotesAndNewlinesShowAndOpen) {
     EXPECT_EQ(browser->Thumbnail(0).pixel(50, 37), qRgb(5, 6, 7));
     browser->OnCommand(ID_BROWSER_OPEN);
     EXPECT_EQ(opened, QStringList({dir + "/" + odd}));
+}
+
+// A JPEG of w x h in one colour, with a camera's Exif thumbnail of tw x th in another.
+QByteArray JpegWithExifThumbnail(int w, int h, QRgb colour, int tw, int th, QRgb thumbColour) {
+    auto encode = [](int width, int height, QRgb fill) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(fill);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPEG", 95);
+        return bytes;
+    };
+    const QByteArray main = encode(w, h, colour), thumb = encode(tw, th, thumbColour);
+    // TIFF, little-endian: an empty IFD0 linking to IFD1 with the thumbnail's offset and length.
+    QByteArray tiff("II*\0", 4);
+    auto u16 = [&tiff](int v) { tiff.append(char(v & 255)).append(char(v >> 8 & 255)); };
+    auto u32 = [&](quint32 v) { u16(int(v & 0xffff)); u16(int(v >> 16)); };
+    u32(8);             // IFD0
+    u16(0); u32(14);    // no entries; IFD1 at 14
+    u16(2);
+    u16(0x0201); u16(4); u32(1); u32(14 + 2 + 24 + 4);
+    u16(0x0202); u16(4); u32(1); u32(quint32(thumb.size()));
+    u32(0);
+    tiff += thumb;
+    QByteArray segment = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xff\xe1", 2);
+    app1.append(char((segment.size() + 2) >> 8)).append(char((segment.size() + 2) & 255));
+    return main.left(2) + app1 + segment + main.mid(2);
+}
+
+TEST(Thumbnail, AJpegsExifThumbnailServesWhenItCoversTheCellWithoutBars) {
+    const QString dir = test::MakeTempFolder("exif");
+    const QRgb red = qRgb(220, 0, 0), green = qRgb(0, 220, 0);
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) < 12 && std::abs(qGreen(a) - qGreen(b)) < 12 &&
+               std::abs(qBlue(a) - qBlue(b)) < 12;
+    };
+    test::WriteFile(dir + "/fits.jpg", JpegWithExifThumbnail(1600, 1200, red, 160, 120, green));
+    test::WriteFile(dir + "/barred.jpg", JpegWithExifThumbnail(1800, 1200, red, 160, 120, green));
+    test::WriteFile(dir + "/small.jpg", JpegWithExifThumbnail(1600, 1200, red, 80, 60, green));
+    const QImage fits = BuildThumbnail(dir + "/fits.jpg");
+    EXPECT_TRUE(near(fits.pixel(50, 37), green));
+    EXPECT_EQ(fits.pixel(50, 0), fits.pixel(50, 37)); // 100 x 75: the picture's own shape
+    EXPECT_TRUE(near(BuildThumbnail(dir + "/barred.jpg").pixel(50, 37), red));
+    EXPECT_TRUE(near(BuildThumbnail(dir + "/small.jpg").pixel(50, 37), red));
 }
 
 } // namespace
