@@ -66,6 +66,13 @@ public:
         QListWidget::doItemsLayout();
         PlaceFrom(0);
     }
+
+protected:
+    // One wheel notch (three steps) moves the strip by one cell.
+    void updateGeometries() override {
+        QListWidget::updateGeometries();
+        horizontalScrollBar()->setSingleStep(CImageBrowser::kCellPitch / 3);
+    }
 };
 
 QString Join(const QString& folder, const QString& name) {
@@ -305,6 +312,7 @@ void CImageBrowser::OnBuilt(int index, const QImage& cell) {
     }
     item->setIcon(QIcon(QPixmap::fromImage(cell)));
     item->setData(Qt::UserRole, cell);
+    emit thumbnailShown(m_list->row(item));
 }
 
 void CImageBrowser::RemoveRow(int row) {

@@ -80,6 +80,8 @@ public:
 
 signals:
     void visibilityChanged(bool visible);
+    // A thumbnail was drawn into list item row.
+    void thumbnailShown(int row);
     void thumbnailsFinished();
 
 protected:
