@@ -131,6 +131,11 @@ CImageBrowser::CImageBrowser(QWidget* parent, ThumbnailFunction build) : QDialog
     connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { Fill(item); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { OnSelectionChanged(item); });
+    // A right click selects the folder under the cursor (the desktop's shell menu is not ours).
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* item = m_tree->itemAt(at)) m_tree->setCurrentItem(item);
+    });
     connect(m_list, &QListWidget::itemPressed, this,
             [this](QListWidgetItem* item) { m_current = m_list->row(item); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { Open(); });

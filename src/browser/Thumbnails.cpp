@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <mutex>
 
 namespace tsl {
@@ -149,7 +150,12 @@ void CThumbnailBuilder::Pump() {
         ThumbnailFunction build = m_build;
         PreviewWorkers().start([channel, generation, index, path, build] {
             if (channel->generation != generation) return; // another folder since
-            QImage cell = build(path);
+            QImage cell;
+            try {
+                cell = build(path);
+            } catch (const std::exception&) { // out of memory for one file: no thumbnail
+                cell = QImage();
+            }
             std::lock_guard lock(channel->mutex);
             CThumbnailBuilder* owner = channel->owner;
             if (!owner || channel->generation != generation) return;

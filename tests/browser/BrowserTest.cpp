@@ -127,6 +127,14 @@ TEST_F(BrowserTest, TreeFillsAnItemOnceOnExpansionOrOnSelection) {
     EXPECT_FALSE(beta->isExpanded());
     ASSERT_EQ(beta->childCount(), 1);
     EXPECT_EQ(browser->CurrentFolder(), dir + "/top/Beta");
+
+    // A right click selects the folder under the cursor.
+    QTreeWidgetItem* gamma = top->child(2);
+    browser->Tree()->scrollToItem(gamma);
+    const QPoint at = browser->Tree()->visualItemRect(gamma).center();
+    emit browser->Tree()->customContextMenuRequested(at);
+    EXPECT_EQ(browser->Tree()->currentItem(), gamma);
+    EXPECT_EQ(browser->CurrentFolder(), dir + "/top/gamma");
 }
 
 TEST_F(BrowserTest, TopLevelIsHomeAndTheFileSystem) {
