@@ -125,6 +125,7 @@ CImageBrowser::CImageBrowser(QWidget* parent, ThumbnailFunction build) : QDialog
     }
 
     m_builder = new CThumbnailBuilder(std::move(build), this);
+    connect(m_builder, &CThumbnailBuilder::listed, this, &CImageBrowser::OnListed);
     connect(m_builder, &CThumbnailBuilder::built, this, &CImageBrowser::OnBuilt);
     connect(m_builder, &CThumbnailBuilder::finished, this, &CImageBrowser::thumbnailsFinished);
 
@@ -252,24 +253,29 @@ void CImageBrowser::OnSelectionChanged(QTreeWidgetItem* item) {
 void CImageBrowser::ShowFolder(const QString& folder) {
     if (folder.isEmpty()) return;
     m_folder = folder.size() > 1 && folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder;
-    m_entries = ListImageFiles(m_folder);
-    BuildThumbnails();
-    m_list->setFocus();
-    if (m_list->count() > 0) {
-        m_list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
-    }
-    m_current = 0;
-}
-
-void CImageBrowser::BuildThumbnails() {
     m_builder->Cancel();
     m_list->clear();
     m_itemOfEntry.clear();
-    if (!isVisible()) { // built when the window is shown
+    m_entries.clear();
+    m_current = 0;
+    if (!isVisible()) { // listed and built when the window is shown
         m_buildPending = true;
         return;
     }
     m_buildPending = false;
+    m_builder->List(m_folder);
+}
+
+void CImageBrowser::OnListed(const QString& folder, const QStringList& names) {
+    if (folder != m_folder) return;
+    m_entries = names;
+    BuildThumbnails();
+    m_list->setFocus();
+    if (m_list->count() > 0) m_list->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    m_current = 0;
+}
+
+void CImageBrowser::BuildThumbnails() {
     m_list->setUpdatesEnabled(false);
     QImage blank(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
     blank.fill(Qt::white);
@@ -337,7 +343,9 @@ QImage CImageBrowser::Thumbnail(int row) const {
     return item ? item->data(Qt::UserRole).value<QImage>() : QImage();
 }
 
-bool CImageBrowser::Building() const { return m_buildPending || m_builder->Pending() > 0; }
+bool CImageBrowser::Building() const {
+    return m_buildPending || m_builder->Listing() || m_builder->Pending() > 0;
+}
 
 QString CImageBrowser::PathOf(int row) const {
     const QListWidgetItem* item = m_list->item(row);
@@ -397,7 +405,10 @@ void CImageBrowser::resizeEvent(QResizeEvent* event) {
 
 void CImageBrowser::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (m_buildPending) BuildThumbnails();
+    if (m_buildPending) {
+        m_buildPending = false;
+        m_builder->List(m_folder);
+    }
     emit visibilityChanged(true);
 }
 

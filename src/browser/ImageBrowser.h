@@ -3,10 +3,10 @@
 // by level: an item's children once, on its first expansion or when it is selected never
 // expanded; folders only, sorted by name ignoring case; the home folder, the file system and
 // mounted volumes at the top) and a strip of 100 x 75 thumbnails on the right, one per image
-// file of the selected folder in name order, item k at x = 6 + 106 k. Thumbnails are built on
-// worker threads and appear as they come; a file that does not load leaves no gap. Its popup
-// menu opens the selected files as documents and copies, moves, deletes them or puts the first
-// on the clipboard. The close box only hides the window; hiding keeps folder and thumbnails.
+// file of the selected folder in name order, item k at x = 6 + 106 k. The folder is listed and
+// its thumbnails built on worker threads, and they appear as they come; a file that does not
+// load leaves no gap. Its popup menu opens the selected files as documents and copies, moves,
+// deletes them or puts the first on the clipboard. The close box only hides the window; hiding keeps folder and thumbnails.
 
 #include "browser/Thumbnails.h"
 
@@ -98,6 +98,7 @@ private:
                                    const QString& path);
     void OnSelectionChanged(QTreeWidgetItem* item);
     void ShowFolder(const QString& folder);
+    void OnListed(const QString& folder, const QStringList& names);
     void BuildThumbnails();
     void OnBuilt(int index, const QImage& cell);
     void RemoveRow(int row);

@@ -104,11 +104,39 @@ CThumbnailBuilder::~CThumbnailBuilder() {
 
 void CThumbnailBuilder::Cancel() {
     ++m_channel->generation;
+    m_listing = false;
     m_names.clear();
     m_queued.clear();
     m_nextQueued = 0;
     m_running = 0;
     m_outstanding = 0;
+}
+
+void CThumbnailBuilder::List(const QString& folder) {
+    Cancel();
+    m_listing = true;
+    const quint64 generation = m_channel->generation;
+    std::shared_ptr<Channel> channel = m_channel;
+    PreviewWorkers().start([channel, generation, folder] {
+        if (channel->generation != generation) return;
+        QStringList names = ListImageFiles(folder);
+        std::lock_guard lock(channel->mutex);
+        CThumbnailBuilder* owner = channel->owner;
+        if (!owner || channel->generation != generation) return;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner, generation, folder, names = std::move(names)] {
+                owner->DeliverList(generation, folder, names);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CThumbnailBuilder::DeliverList(quint64 generation, const QString& folder,
+                                    const QStringList& names) {
+    if (generation != m_channel->generation) return;
+    m_listing = false;
+    emit listed(folder, names);
 }
 
 void CThumbnailBuilder::Start(const QString& folder, const QStringList& names) {

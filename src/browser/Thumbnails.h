@@ -47,6 +47,10 @@ public:
                                QObject* parent = nullptr);
     ~CThumbnailBuilder() override;
 
+    // Lists folder's image files on a worker (a slow or hung file system never holds up the
+    // window) and reports them through listed; the earlier folder's work is dropped.
+    void List(const QString& folder);
+    bool Listing() const { return m_listing; }
     // Builds the cells of folder + "/" + each name; the earlier folder's work is dropped.
     void Start(const QString& folder, const QStringList& names);
     void Cancel();
@@ -56,6 +60,7 @@ public:
     int Pending() const { return m_outstanding; }
 
 signals:
+    void listed(const QString& folder, const QStringList& names);
     // The cell of entry index, or a null image when its file did not load.
     void built(int index, const QImage& cell);
     void finished();
@@ -64,6 +69,7 @@ private:
     struct Channel;
     void Pump();
     void Deliver(quint64 generation, int index, const QImage& cell);
+    void DeliverList(quint64 generation, const QString& folder, const QStringList& names);
 
     ThumbnailFunction m_build;
     std::shared_ptr<Channel> m_channel;
@@ -73,6 +79,7 @@ private:
     int m_nextQueued = 0;       // no queued entry below this
     int m_running = 0;
     int m_outstanding = 0;
+    bool m_listing = false;
     int m_visibleFirst = 0;
     int m_visibleLast = -1;
 };
