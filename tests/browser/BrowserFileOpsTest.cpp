@@ -77,14 +77,16 @@ TEST_F(BrowserFileOps, TheShownFolderInAnySpellingIsTheSameFolder) {
     ASSERT_EQ(::symlink(dir.toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
     const QString parent = dir.section('/', 0, -2);
     const QString name = dir.section('/', -1);
-    for (const QString& spelling :
-         {dir, dir + "/", link, dir + "/../" + name, parent + "/./" + name}) {
-        Script().messages.clear();
-        SelectRows({0, 2});
-        Script().folderAnswers.push_back(spelling);
-        browser->OnCommand(ID_BROWSER_MOVE_TO);
-        EXPECT_EQ(Texts(), QStringList({"Source and destination folders are the same"}))
-            << spelling.toStdString();
+    for (int command : {ID_BROWSER_COPY_TO, ID_BROWSER_MOVE_TO}) {
+        for (const QString& spelling :
+             {dir, dir + "/", link, dir + "/../" + name, parent + "/./" + name}) {
+            Script().messages.clear();
+            SelectRows({0, 2});
+            Script().folderAnswers.push_back(spelling);
+            browser->OnCommand(command);
+            EXPECT_EQ(Texts(), QStringList({"Source and destination folders are the same"}))
+                << command << " " << spelling.toStdString();
+        }
     }
     EXPECT_EQ(Labels(), QStringList({"a.png", "b.png", "c.png"}));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 3);
