@@ -4,9 +4,9 @@
 #include "core/Extensions.h"
 #include "document/ImageFiles.h"
 #include "ui/PreviewLoad.h"
+#include "ui/WorkerChannel.h"
 
 #include <QFile>
-#include <QMetaObject>
 #include <QPainter>
 #include <QThreadPool>
 
@@ -14,9 +14,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
-#include <mutex>
 
 namespace tsl {
 
@@ -83,27 +81,18 @@ QImage BuildThumbnail(const QString& path) {
     return ThumbnailCell(picture, ownSize);
 }
 
-// What the tasks share with the builder: the number of the current folder, and the builder
-// while it lives (cleared under the lock when it goes, so a task never posts to a dead object).
-struct CThumbnailBuilder::Channel {
-    std::mutex mutex;
-    CThumbnailBuilder* owner = nullptr;
-    std::atomic<quint64> generation{0};
+// The number of the current folder's work, and the builder while it lives.
+struct CThumbnailBuilder::Channel : CWorkerChannel<CThumbnailBuilder> {
+    using CWorkerChannel::CWorkerChannel;
 };
 
 CThumbnailBuilder::CThumbnailBuilder(ThumbnailFunction build, QObject* parent)
-    : QObject(parent), m_build(std::move(build)), m_channel(std::make_shared<Channel>()) {
-    m_channel->owner = this;
-}
+    : QObject(parent), m_build(std::move(build)), m_channel(std::make_shared<Channel>(this)) {}
 
-CThumbnailBuilder::~CThumbnailBuilder() {
-    std::lock_guard lock(m_channel->mutex);
-    m_channel->owner = nullptr;
-    ++m_channel->generation;
-}
+CThumbnailBuilder::~CThumbnailBuilder() { m_channel->Detach(); }
 
 void CThumbnailBuilder::Cancel() {
-    ++m_channel->generation;
+    m_channel->Next();
     m_listing = false;
     m_names.clear();
     m_queued.clear();
@@ -115,26 +104,20 @@ void CThumbnailBuilder::Cancel() {
 void CThumbnailBuilder::List(const QString& folder) {
     Cancel();
     m_listing = true;
-    const quint64 generation = m_channel->generation;
+    const quint64 generation = m_channel->Generation();
     std::shared_ptr<Channel> channel = m_channel;
     PreviewWorkers().start([channel, generation, folder] {
-        if (channel->generation != generation) return;
-        QStringList names = ListImageFiles(folder);
-        std::lock_guard lock(channel->mutex);
-        CThumbnailBuilder* owner = channel->owner;
-        if (!owner || channel->generation != generation) return;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, generation, folder, names = std::move(names)] {
-                owner->DeliverList(generation, folder, names);
-            },
-            Qt::QueuedConnection);
+        if (!channel->IsCurrent(generation)) return;
+        channel->Post(generation, [generation, folder, names = ListImageFiles(folder)](
+                                      CThumbnailBuilder* owner) {
+            owner->DeliverList(generation, folder, names);
+        });
     });
 }
 
 void CThumbnailBuilder::DeliverList(quint64 generation, const QString& folder,
                                     const QStringList& names) {
-    if (generation != m_channel->generation) return;
+    if (!m_channel->IsCurrent(generation)) return;
     m_listing = false;
     emit listed(folder, names);
 }
@@ -172,33 +155,28 @@ void CThumbnailBuilder::Pump() {
         if (index < 0) return;
         m_queued[static_cast<std::size_t>(index)] = false;
         ++m_running;
-        const quint64 generation = m_channel->generation;
+        const quint64 generation = m_channel->Generation();
         std::shared_ptr<Channel> channel = m_channel;
         const QString path = m_folder + QLatin1Char('/') + m_names[index];
         ThumbnailFunction build = m_build;
         PreviewWorkers().start([channel, generation, index, path, build] {
-            if (channel->generation != generation) return; // another folder since
+            if (!channel->IsCurrent(generation)) return; // another folder since
             QImage cell;
             try {
                 cell = build(path);
             } catch (const std::exception&) { // out of memory for one file: no thumbnail
                 cell = QImage();
             }
-            std::lock_guard lock(channel->mutex);
-            CThumbnailBuilder* owner = channel->owner;
-            if (!owner || channel->generation != generation) return;
-            QMetaObject::invokeMethod(
-                owner,
-                [owner, generation, index, cell = std::move(cell)] {
-                    owner->Deliver(generation, index, cell);
-                },
-                Qt::QueuedConnection);
+            channel->Post(generation, [generation, index, cell = std::move(cell)](
+                                          CThumbnailBuilder* owner) {
+                owner->Deliver(generation, index, cell);
+            });
         });
     }
 }
 
 void CThumbnailBuilder::Deliver(quint64 generation, int index, const QImage& cell) {
-    if (generation != m_channel->generation) return;
+    if (!m_channel->IsCurrent(generation)) return;
     --m_running;
     --m_outstanding;
     Pump();

@@ -1,8 +1,8 @@
 #include "ui/PreviewLoad.h"
 
 #include "core/Services.h"
+#include "ui/WorkerChannel.h"
 
-#include <QMetaObject>
 #include <QRect>
 #include <QThread>
 #include <QThreadPool>
@@ -10,9 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
-#include <mutex>
 
 namespace tsl {
 namespace {
@@ -79,51 +77,36 @@ bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box
     }
 }
 
-// What the workers share with the loader object: the number of the newest request, and the
-// object itself while it lives (cleared under the lock when it goes, so a worker never posts
-// to a dead object).
-struct CPreviewLoader::Channel {
-    std::mutex mutex;
-    CPreviewLoader* owner = nullptr;
-    std::atomic<quint64> generation{0};
+// The number of the newest request, and the loader while it lives.
+struct CPreviewLoader::Channel : CWorkerChannel<CPreviewLoader> {
+    using CWorkerChannel::CWorkerChannel;
 };
 
 CPreviewLoader::CPreviewLoader(PreviewLoadFunction load, QObject* parent)
-    : QObject(parent), m_load(std::move(load)), m_channel(std::make_shared<Channel>()) {
-    m_channel->owner = this;
-}
+    : QObject(parent), m_load(std::move(load)), m_channel(std::make_shared<Channel>(this)) {}
 
-CPreviewLoader::~CPreviewLoader() {
-    std::lock_guard lock(m_channel->mutex);
-    m_channel->owner = nullptr;
-    ++m_channel->generation;
-}
+CPreviewLoader::~CPreviewLoader() { m_channel->Detach(); }
 
 void CPreviewLoader::Request(const QString& path, QSize box) {
-    const quint64 generation = ++m_channel->generation;
+    const quint64 generation = m_channel->Next();
     std::shared_ptr<Channel> channel = m_channel;
     PreviewLoadFunction load = m_load;
     PreviewWorkers().start([channel, generation, path, box, load] {
-        if (channel->generation != generation) return; // overtaken while waiting
+        if (!channel->IsCurrent(generation)) return; // overtaken while waiting
         PreviewPicture picture;
         const bool ok = LoadPreview(load, path, box, picture);
-        std::lock_guard lock(channel->mutex);
-        CPreviewLoader* owner = channel->owner;
-        if (!owner || channel->generation != generation) return;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, generation, path, picture = std::move(picture), ok] {
-                owner->Deliver(generation, path, picture, ok);
-            },
-            Qt::QueuedConnection);
+        channel->Post(generation, [generation, path, picture = std::move(picture),
+                                   ok](CPreviewLoader* owner) {
+            owner->Deliver(generation, path, picture, ok);
+        });
     });
 }
 
-void CPreviewLoader::Cancel() { ++m_channel->generation; }
+void CPreviewLoader::Cancel() { m_channel->Next(); }
 
 void CPreviewLoader::Deliver(quint64 generation, const QString& path,
                              const PreviewPicture& picture, bool ok) {
-    if (generation != m_channel->generation) return;
+    if (!m_channel->IsCurrent(generation)) return;
     emit loaded(path, picture, ok);
 }
 
