@@ -3,6 +3,7 @@
 // straight into a device bitmap gives the same pixels, or fails as the RGB decode does.
 
 #include "codecs/Jpeg.h"
+#include "codecs/JpegExif.h"
 #include "core/Services.h"
 
 #include <cstdio>
@@ -27,6 +28,15 @@ void Require(bool condition, const char* what) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QuietReport quiet;
     tsl::InstallReport(&quiet);
+    // The marker scan (frame size, Exif thumbnail) stays inside the bytes it was given.
+    const std::span<const std::uint8_t> bytes{data, size};
+    const tsl::JpegMarkers markers = tsl::ScanJpegMarkers(bytes);
+    if (!markers.exifThumbnail.empty()) {
+        Require(markers.exifThumbnail.data() >= data &&
+                    markers.exifThumbnail.data() + markers.exifThumbnail.size() <= data + size,
+                "the Exif thumbnail lies outside the file");
+        tsl::ReadJpegDdbMemory(markers.exifThumbnail);
+    }
     int width = 0, height = 0;
     const std::vector<std::uint8_t> rgb = tsl::ReadJpegMemory({data, size}, width, height);
     const tsl::CDdb device = tsl::ReadJpegDdbMemory({data, size});

@@ -2,6 +2,7 @@
 
 #include "app/ResourceTables.h"
 #include "app/TessalyApp.h"
+#include "browser/ImageBrowser.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
 #include "framework/ChildFrame.h"
@@ -93,6 +94,19 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
     OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
     OnUpdate(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     OnCommand(ID_RESTORE_FRAME, [this] { BringToFront(); });
+    OnCommand(ID_BROWSE, [this] { ToggleBrowser(); });
+    OnUpdate(ID_BROWSE, [this](CCmdUI& ui) { ui.SetCheck(m_browser && m_browser->isVisible()); });
+}
+
+void CMainFrame::ToggleBrowser() {
+    if (!m_browser) return;
+    if (m_browser->isVisible()) {
+        m_browser->hide();
+    } else {
+        m_browser->show();
+        m_browser->raise();
+        m_browser->activateWindow();
+    }
 }
 
 CMainFrame::~CMainFrame() {
@@ -129,6 +143,9 @@ bool CMainFrame::Create() {
     WriteVendorValue(QStringLiteral("Tsl"),
                      QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     StartHandOffServer();
+
+    m_browser = new CImageBrowser(this); // hidden until the Browse command
+    m_browser->SetOpenFunction([this](const QString& path) { m_app->OpenDocumentFile(path); });
 
     QTimer::singleShot(1, this, [this] { m_app->FirstRunCheck(); });
     resize(1000, 720);

@@ -20,6 +20,7 @@ class QLocalSocket;
 
 namespace tsl {
 
+class CImageBrowser;
 class CPntCtrl;
 class CPntToolBar;
 class CTessalyApp;
@@ -40,6 +41,9 @@ public:
     CCustToolBar* MainBar() const { return m_mainBar; }
     CCustToolBar* CommonBar() const { return m_commonBar; }
     CPntToolBar* PaintBar() const { return m_paintBar; }
+    // The image browser, created hidden with the frame; command 32772 shows and hides it.
+    CImageBrowser* Browser() const { return m_browser; }
+    void ToggleBrowser();
     // The paint control the paint bar drives (the active image view's); null detaches it.
     void SetActivePaintCtrl(CPntCtrl* ctrl);
     CPntCtrl* ActivePaintCtrl() const;
@@ -72,6 +76,7 @@ private:
     CCustToolBar* m_mainBar = nullptr;
     CCustToolBar* m_commonBar = nullptr;
     CPntToolBar* m_paintBar = nullptr;
+    CImageBrowser* m_browser = nullptr;
     QLocalServer* m_server = nullptr;
     QString m_serverName;
 };

@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "app/ResourceTables.h"
+#include "browser/ImageBrowser.h"
 #include "codecs/Compressor.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
@@ -94,13 +95,37 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     Settings().SetPath(path);
 
     // Every argument that is not an option names a file to open; a plain start opens nothing.
-    for (const QString& argument : arguments) {
+    // "--browse DIR" (or a folder among the arguments) starts with the image browser shown on
+    // DIR.
+    QString browseFolder;
+    bool browse = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--browse")) {
+            browse = true;
+            if (i + 1 < arguments.size()) browseFolder = arguments[++i];
+            continue;
+        }
+        if (argument.startsWith(QLatin1String("--browse="))) {
+            browse = true;
+            browseFolder = argument.mid(9);
+            continue;
+        }
         if (argument.startsWith(QLatin1Char('-'))) continue;
+        if (QFileInfo(argument).isDir()) { // a folder given by the desktop: browse it
+            browse = true;
+            browseFolder = argument;
+            continue;
+        }
         OpenDocumentFile(argument);
     }
 
     m_frame->showNormal();
     m_frame->setAcceptDrops(true);
+    if (browse) {
+        m_frame->ToggleBrowser();
+        if (QFileInfo(browseFolder).isDir()) m_frame->Browser()->SelectFolder(browseFolder);
+    }
 
     if (m_options.showTipAtStartUp && CTipDlg::ShowAtStartUp()) OnTipOfTheDay();
     return true;

@@ -32,7 +32,8 @@ CDdb ReadJpegDdb(const std::string& path, int bitsPerPixel = 32);
 CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes, int bitsPerPixel = 32);
 // The file decoded for a preview box of fitWidth x fitHeight: a 32-bit device bitmap at the
 // smallest of 1/1, 1/2, 1/4 and 1/8 of the picture's size that still covers the box when the
-// picture is scaled to fit it. width and height get the picture's own size. Null on failure.
+// picture is scaled to fit it; or the camera's Exif thumbnail when that covers the box with the
+// picture's aspect ratio. width and height get the picture's own size. Null on failure.
 CDdb ReadJpegDdbToFit(const std::string& path, int fitWidth, int fitHeight, int& width,
                       int& height);
 // The size and depth (always 24) of the picture the readers above give, from the file's header

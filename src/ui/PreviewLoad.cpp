@@ -1,33 +1,19 @@
 #include "ui/PreviewLoad.h"
 
 #include "core/Services.h"
+#include "ui/WorkerChannel.h"
 
-#include <QMetaObject>
 #include <QRect>
+#include <QThread>
 #include <QThreadPool>
 
 #include <sys/stat.h>
 
-#include <atomic>
+#include <algorithm>
 #include <exception>
-#include <mutex>
 
 namespace tsl {
 namespace {
-
-// Workers for every preview of the process. Three, so that a new request finds one free
-// even while two overtaken decodes of large files are still running. At exit the pool waits
-// for a decode still running, before the libraries it uses go.
-QThreadPool& Workers() {
-    static QThreadPool pool;
-    static const bool configured = [] {
-        pool.setMaxThreadCount(3);
-        pool.setExpiryTimeout(5000);
-        return true;
-    }();
-    (void)configured;
-    return pool;
-}
 
 bool IsRegularFile(const QString& path) {
     struct stat st {};
@@ -35,6 +21,20 @@ bool IsRegularFile(const QString& path) {
 }
 
 } // namespace
+
+// At least three workers, so that a new preview request finds one free even while two
+// overtaken decodes of large files are still running. At exit the pool waits for a decode
+// still running, before the libraries it uses go.
+QThreadPool& PreviewWorkers() {
+    static QThreadPool pool;
+    static const bool configured = [] {
+        pool.setMaxThreadCount(std::max(3, QThread::idealThreadCount()));
+        pool.setExpiryTimeout(5000);
+        return true;
+    }();
+    (void)configured;
+    return pool;
+}
 
 QRect FitRect(QSize picture, QSize box) {
     if (picture.isEmpty() || box.isEmpty()) return {};
@@ -44,13 +44,23 @@ QRect FitRect(QSize picture, QSize box) {
             size.height()};
 }
 
-bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
+bool LoadQuietly(const PreviewLoadFunction& load, const QString& path, QSize box,
                  PreviewPicture& out) {
     out = {};
     if (path.isEmpty() || !load || !IsRegularFile(path)) return false;
     CQuietReports quiet;
     try {
-        if (!load(path, box, out) || out.image.isNull()) return false;
+        if (load(path, box, out) && !out.image.isNull()) return true;
+    } catch (const std::exception&) {
+    }
+    out = {};
+    return false;
+}
+
+bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
+                 PreviewPicture& out) {
+    if (!LoadQuietly(load, path, box, out)) return false;
+    try {
         const QRect target = FitRect(out.image.size(), box);
         if (target.isEmpty()) return false;
         if (target.size() != out.image.size()) {
@@ -67,51 +77,36 @@ bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box
     }
 }
 
-// What the workers share with the loader object: the number of the newest request, and the
-// object itself while it lives (cleared under the lock when it goes, so a worker never posts
-// to a dead object).
-struct CPreviewLoader::Channel {
-    std::mutex mutex;
-    CPreviewLoader* owner = nullptr;
-    std::atomic<quint64> generation{0};
+// The number of the newest request, and the loader while it lives.
+struct CPreviewLoader::Channel : CWorkerChannel<CPreviewLoader> {
+    using CWorkerChannel::CWorkerChannel;
 };
 
 CPreviewLoader::CPreviewLoader(PreviewLoadFunction load, QObject* parent)
-    : QObject(parent), m_load(std::move(load)), m_channel(std::make_shared<Channel>()) {
-    m_channel->owner = this;
-}
+    : QObject(parent), m_load(std::move(load)), m_channel(std::make_shared<Channel>(this)) {}
 
-CPreviewLoader::~CPreviewLoader() {
-    std::lock_guard lock(m_channel->mutex);
-    m_channel->owner = nullptr;
-    ++m_channel->generation;
-}
+CPreviewLoader::~CPreviewLoader() { m_channel->Detach(); }
 
 void CPreviewLoader::Request(const QString& path, QSize box) {
-    const quint64 generation = ++m_channel->generation;
+    const quint64 generation = m_channel->Next();
     std::shared_ptr<Channel> channel = m_channel;
     PreviewLoadFunction load = m_load;
-    Workers().start([channel, generation, path, box, load] {
-        if (channel->generation != generation) return; // overtaken while waiting
+    PreviewWorkers().start([channel, generation, path, box, load] {
+        if (!channel->IsCurrent(generation)) return; // overtaken while waiting
         PreviewPicture picture;
         const bool ok = LoadPreview(load, path, box, picture);
-        std::lock_guard lock(channel->mutex);
-        CPreviewLoader* owner = channel->owner;
-        if (!owner || channel->generation != generation) return;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, generation, path, picture = std::move(picture), ok] {
-                owner->Deliver(generation, path, picture, ok);
-            },
-            Qt::QueuedConnection);
+        channel->Post(generation, [generation, path, picture = std::move(picture),
+                                   ok](CPreviewLoader* owner) {
+            owner->Deliver(generation, path, picture, ok);
+        });
     });
 }
 
-void CPreviewLoader::Cancel() { ++m_channel->generation; }
+void CPreviewLoader::Cancel() { m_channel->Next(); }
 
 void CPreviewLoader::Deliver(quint64 generation, const QString& path,
                              const PreviewPicture& picture, bool ok) {
-    if (generation != m_channel->generation) return;
+    if (!m_channel->IsCurrent(generation)) return;
     emit loaded(path, picture, ok);
 }
 

@@ -16,6 +16,8 @@
 #include <QSize>
 #include <QString>
 
+class QThreadPool;
+
 #include <functional>
 #include <memory>
 
@@ -36,10 +38,17 @@ using PreviewLoadFunction = std::function<bool(const QString& path, QSize fit, P
 // allows (so its longer side, relative to the box, fills it), centred.
 QRect FitRect(QSize picture, QSize box);
 
-// Runs the loader for path as a preview does on its worker: regular files only, reports
-// silenced, exceptions caught; the picture scaled to FitRect(box).size(). False on failure.
+// Runs the loader for path as a worker must: regular files only (never opened otherwise),
+// reports silenced, exceptions caught. The picture is left as the loader gave it.
+bool LoadQuietly(const PreviewLoadFunction& load, const QString& path, QSize box,
+                 PreviewPicture& out);
+
+// LoadQuietly, then the picture scaled to FitRect(box).size(). False on failure.
 bool LoadPreview(const PreviewLoadFunction& load, const QString& path, QSize box,
                  PreviewPicture& out);
+
+// The workers that load previews and thumbnails for the whole process.
+QThreadPool& PreviewWorkers();
 
 class CPreviewLoader : public QObject {
     Q_OBJECT

@@ -1,0 +1,146 @@
+// The image browser's thumbnails of a folder of 24 MP JPEGs, side by side with vipsthumbnail
+// over the same files in one process (offscreen platform, a private thumbnail cache):
+//  - cold cache: time from the folder's selection to the first 10 cells and to all cells;
+//  - warm cache: the same folder again, all cells;
+//  - the longest the user-interface thread went without running its event loop meanwhile.
+// Environment: TSL_BENCH_BROWSER_FILES (default 100), TSL_BENCH_BROWSER_MP (default 24).
+
+#include "browser/ImageBrowser.h"
+#include "document/ImageFiles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int EnvInt(const char* name, int fallback) {
+    const char* value = std::getenv(name);
+    return value && std::atoi(value) > 0 ? std::atoi(value) : fallback;
+}
+
+// A photo-like picture: smooth gradients with fine noise, so the decoder has real work.
+QImage Photo(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int(random.generate() & 15);
+            row[x] = qRgb((x * 255 / width + n) & 255, (y * 255 / height + n) & 255,
+                          ((x + y) * 127 / (width + height) + n * 3) & 255);
+        }
+    }
+    return image;
+}
+
+struct Run {
+    double first10 = -1;
+    double all = -1;
+    double longestGap = 0;
+};
+
+Run Browse(const QString& folder, int files) {
+    tsl::CImageBrowser browser;
+    browser.show();
+    QApplication::processEvents();
+    Run run;
+    int shown = 0;
+    QElapsedTimer clock;
+    QObject::connect(&browser, &tsl::CImageBrowser::thumbnailShown, [&] {
+        if (++shown == std::min(10, files)) run.first10 = clock.nsecsElapsed() / 1e6;
+    });
+    // The event loop's heartbeat: the longest gap between two of its iterations.
+    QElapsedTimer beat;
+    QTimer heart;
+    heart.setInterval(0);
+    QObject::connect(&heart, &QTimer::timeout, [&] {
+        run.longestGap = std::max(run.longestGap, beat.nsecsElapsed() / 1e6);
+        beat.restart();
+    });
+    clock.start();
+    beat.start();
+    heart.start();
+    browser.SelectFolder(folder);
+    run.longestGap = std::max(run.longestGap, beat.nsecsElapsed() / 1e6); // the selection itself
+    beat.restart();
+    while (browser.Building()) QApplication::processEvents(QEventLoop::AllEvents, 5);
+    run.all = clock.nsecsElapsed() / 1e6;
+    heart.stop();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir cache;
+    ::setenv("XDG_CACHE_HOME", cache.path().toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    const int files = EnvInt("TSL_BENCH_BROWSER_FILES", 100);
+    const int megapixels = EnvInt("TSL_BENCH_BROWSER_MP", 24);
+    const int height = int(std::sqrt(megapixels * 1e6 * 2 / 3));
+    const int width = height * 3 / 2;
+
+    QTemporaryDir pictures;
+    const QString folder = pictures.path();
+    {
+        const QString first = folder + "/photo000.jpg";
+        if (!Photo(width, height).save(first, "JPEG", 90)) return 1;
+        for (int i = 1; i < files; ++i)
+            QFile::copy(first, folder + QString::asprintf("/photo%03d.jpg", i));
+    }
+    std::printf("%d JPEGs of %d x %d in one folder\n", files, width, height);
+
+    // One file on this thread, without the cache: decode (DCT-scaled) and cell.
+    double single = 1e9, singleDecode = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        tsl::PreviewPicture picture;
+        tsl::LoadPreviewImage(folder + "/photo000.jpg", QSize(128, 128), picture);
+        singleDecode = std::min(singleDecode, clock.nsecsElapsed() / 1e6);
+        tsl::ThumbnailCell(picture.image, QSize(picture.width, picture.height));
+        single = std::min(single, clock.nsecsElapsed() / 1e6);
+    }
+    std::printf("one file, serial: %.1f ms (decode %.1f ms)\n", single, singleDecode);
+
+    const Run cold = Browse(folder, files);
+    const Run warm = Browse(folder, files);
+
+    double peer = -1;
+    const QString vips = QStandardPaths::findExecutable("vipsthumbnail");
+    if (!vips.isEmpty()) {
+        QTemporaryDir out;
+        QStringList arguments = {"--size", "100x75", "-o", out.path() + "/%s.jpg"};
+        for (int i = 0; i < files; ++i) arguments << folder + QString::asprintf("/photo%03d.jpg", i);
+        QElapsedTimer clock;
+        clock.start();
+        QProcess::execute(vips, arguments);
+        peer = clock.nsecsElapsed() / 1e6;
+    }
+
+    std::printf("cold cache: first 10 cells %.0f ms (goal <= 300), all cells %.0f ms\n", cold.first10,
+                cold.all);
+    if (peer > 0)
+        std::printf("vipsthumbnail --size 100x75, one process: %.0f ms; ratio %.2f x (goal <= 1.0)\n",
+                    peer, cold.all / peer);
+    else
+        std::printf("vipsthumbnail not found (Debian: libvips-tools): no ratio\n");
+    std::printf("warm cache: all cells %.0f ms (goal <= 200)\n", warm.all);
+    std::printf("longest event-loop gap: cold %.1f ms, warm %.1f ms (goal <= 50)\n", cold.longestGap,
+                warm.longestGap);
+    return 0;
+}
