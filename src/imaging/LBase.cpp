@@ -28,6 +28,13 @@ unsigned LBase::LoadedLibraries() { return g_loaded; }
 
 void LBase::DisplayError(const std::string& text) { Report().Report(text, "Error"); }
 
+std::string ImageOperationErrorText(int status, const std::string& path) {
+    std::string text = path.empty() ? std::string() : path + ": ";
+    if (status == kErrorInvalidBitsPerPixel) return text + "Invalid bits per pixels";
+    if (status == kErrorInvalidQualityFactor) return text + "Invalid Quality factor";
+    return text + "Image operation error: please check your paths and read/write permissions";
+}
+
 std::string LBase::ErrorText(int status) {
     switch (status) {
     case kFailure: return "The operation failed";
