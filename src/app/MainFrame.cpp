@@ -2,6 +2,7 @@
 
 #include "app/ResourceTables.h"
 #include "app/TessalyApp.h"
+#include "batch/ImageProcessorDlg.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
 #include "framework/ChildFrame.h"
@@ -10,6 +11,7 @@
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
 #include "paint/PntToolBar.h"
+#include "platform/Platform.h"
 #include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
@@ -93,6 +95,11 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
     OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
     OnUpdate(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     OnCommand(ID_RESTORE_FRAME, [this] { BringToFront(); });
+    OnCommand(ID_IMAGE_PROCESSOR, [this] {
+        // A fresh dialog with its defaults on every use.
+        CImageProcessorDlg dialog(this);
+        platform::Platform().dialogs->RunModal(dialog);
+    });
 }
 
 CMainFrame::~CMainFrame() {
