@@ -240,6 +240,13 @@ bool IsForcedEightBitEntry(int formatIndex) {
     }
 }
 
+const FileFormat* BatchOutputFormat(const BatchOptions& options) {
+    if (const FileFormat* f = options.formatCode > 0 ? FindFormat(options.formatCode) : nullptr)
+        return f;
+    const auto formats = ProcessorFormats();
+    return At(formats, options.formatIndex, formats[3]);
+}
+
 int BatchInteger(const std::string& text) {
     const long value = std::strtol(text.c_str(), nullptr, 10);
     return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
@@ -253,8 +260,7 @@ std::string BatchOutputPath(const std::string& input, const BatchOptions& option
         name.find('.') == std::string::npos ? name : name.substr(0, name.rfind('.'));
     std::string ext;
     if (options.changeFormat) {
-        const auto formats = ProcessorFormats();
-        ext = At(formats, options.formatIndex, formats[3])->extension;
+        ext = BatchOutputFormat(options)->extension;
     } else {
         ext = Lower(spelledExt);
     }
@@ -314,10 +320,7 @@ BatchFileResult ProcessBatchFile(const std::string& input, const std::string& ou
         }
     }
     int format = FormatForExtension(Lower(ExtensionOf(output)));
-    if (options.changeFormat) {
-        const auto formats = ProcessorFormats();
-        format = At(formats, options.formatIndex, formats[3])->code;
-    }
+    if (options.changeFormat) format = BatchOutputFormat(options)->code;
     if (status >= kSuccess && IsForcedEightBitEntry(options.formatIndex) &&
         image.GetBitsPerPixel() != 8)
         status = image.ColorRes(8, kColorResOptimizedExact);

@@ -27,10 +27,14 @@
 
 namespace tsl {
 
+struct FileFormat;
+
 // The dialog's fields: list indexes and texts as the controls hold them.
 struct BatchOptions {
     bool changeFormat = false;
     int formatIndex = 3; // into ProcessorFormats(): "BMP - Windows Bitmap (*.bmp)"
+    int formatCode = 0;  // with changeFormat: a format the list does not offer (the command
+                         // line's --format 91); 0 for the list's entry
     bool sameLocation = true;
     std::string outputFolder;
     bool deleteOriginals = false;
@@ -62,6 +66,9 @@ bool IsForcedEightBitEntry(int formatIndex);
 inline constexpr const char* kNoOutputFolderText = "Please specify output folder";
 inline constexpr const char* kNotSavedText = " not saved: ";
 inline constexpr const char* kCouldNotRemoveText = "Could not remove ";
+
+// The format a run writes when it changes the format: the list's entry, or formatCode's.
+const FileFormat* BatchOutputFormat(const BatchOptions& options);
 
 // The integer value of a text as the platform read it: leading digits after blanks and a sign,
 // 0 when there are none.

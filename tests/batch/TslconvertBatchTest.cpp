@@ -103,13 +103,16 @@ TEST_F(TslconvertBatch, RunsTheProcessorsCases) {
     EXPECT_EQ(ReadBytes(m_dir / "p/pic.ppm").at(1), '3');
     EXPECT_EQ(Tool("--format 107 --out " + Q(m_dir / "p") + " " + Q(m_dir / "pic.gif"), m_dir).status, 0);
     EXPECT_EQ(ReadBytes(m_dir / "p/pic.ppm").at(1), '6');
+    EXPECT_EQ(Tool("--format 91 --out " + Q(m_dir / "i") + " " + Q(m_dir / "pic.gif"), m_dir).status, 0)
+        << "a code the list does not offer";
+    EXPECT_EQ(Read(m_dir / "i/pic.ico").width, 40);
     EXPECT_EQ(Tool("--gray --out " + Q(m_dir / "g") + " " + Q(m_dir / "pic.BMP"), m_dir).status, 0);
     EXPECT_EQ(Read(m_dir / "g/pic.bmp").bpp, 8);
 }
 
 TEST_F(TslconvertBatch, RefusesWrongUsage) {
     Picture(m_dir / "a.bmp", 4, 4);
-    for (const char* args : {"--shard 0/3", "--shard 4/3", "--shard 1", "--format xyz",
+    for (const char* args : {"--shard 0/3", "--shard 4/3", "--shard 1", "--format xyz", "--format 3",
                              "--colors 7", "--resize 10", "--trim 1x1", "--jobs 0",
                              "--resample best", "--out ''", "--quality 0"}) {
         const Result r = Tool(std::string(args) + " " + Q(m_dir / "a.bmp"), m_dir);

@@ -96,8 +96,13 @@ int BatchMain(const std::vector<std::string>& args) {
             if (!ReadList(v, run.files)) return BatchUsage("cannot read the list " + v);
         } else if (a == "--format") {
             o.formatIndex = FormatIndexOf(v);
-            if (o.formatIndex < 0) return BatchUsage("no output format " + v);
             o.changeFormat = true;
+            if (o.formatIndex < 0) {
+                // A code the dialog's list does not offer (an icon, say) is still written.
+                o.formatIndex = 3;
+                if (!PositiveInt(v, o.formatCode) || !FindFormat(o.formatCode))
+                    return BatchUsage("no output format " + v);
+            }
         } else if (a == "--out") {
             if (v.empty()) return BatchUsage(kNoOutputFolderText);
             o.sameLocation = false;
