@@ -90,9 +90,9 @@ int LoadInput(const std::string& path, LBitmapBase& image, int coverWidth, int c
     CDdb bitmap;
     switch (reader) {
     case DispatchReader::Jpeg:
+        // A file that is no JPEG after all goes on to the imaging layer, which reads by content.
         bitmap = coverWidth > 0 ? ReadJpegDdbToCover(path, coverWidth, coverHeight, 24)
                                 : ReadJpegDdb(path, 24);
-        if (bitmap.IsNull()) return kErrorFileFormat;
         break;
     case DispatchReader::Gif: {
         int transparent = -1;

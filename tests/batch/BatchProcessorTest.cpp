@@ -383,8 +383,10 @@ TEST_F(Batch, JpegShrinksDecodeAtAReducedScaleThatStillCoversTheTarget) {
     options.height = "100";
     options.changeFormat = true;
     options.formatIndex = 18;
-    EXPECT_EQ(Run({m_dir / "big.jpg"}, options).converted, 1);
+    MakePicture(m_dir / "png-inside.jpg", 300, 200, kFormatPng); // read by its content
+    EXPECT_EQ(Run({m_dir / "big.jpg", m_dir / "png-inside.jpg"}, options).converted, 2);
     EXPECT_EQ(Load(m_dir / "big.ppm").width, 150);
+    EXPECT_EQ(Load(m_dir / "png-inside.ppm").height, 100);
 }
 
 TEST_F(Batch, AnOriginalThatCannotBeRemovedIsReportedInLowerCase) {
