@@ -164,6 +164,10 @@ TEST_F(TslconvertBatch, FailuresKeepEveryOriginalAndAreCounted) {
     EXPECT_EQ(r.err, out + "a.png not saved: : " + kTail + "\n" + (m_dir / "c.jpg").string() + ": " +
                          kTail + "\n" + out + "c.png not saved: : " + kTail + "\n" + out +
                          "b.png not saved: : " + kTail + "\n0 converted, 3 failed\n");
+    const auto originals = [&] {
+        return fs::exists(m_dir / "a.bmp") && fs::exists(m_dir / "b.bmp") && fs::exists(m_dir / "c.jpg");
+    };
+    EXPECT_TRUE(originals());
     fs::remove(m_dir / "plain");
 
     // A full disk: no file may grow past 512 bytes (dash counts blocks of 512).
@@ -171,6 +175,7 @@ TEST_F(TslconvertBatch, FailuresKeepEveryOriginalAndAreCounted) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("0 converted, 3 failed"), std::string::npos) << r.err;
     EXPECT_TRUE(Listing(m_dir / "full").empty());
+    EXPECT_TRUE(originals());
 
     // The damaged input alone fails; the others convert and go.
     r = Tool("--delete-originals --format png --out " + Q(m_dir / "ok") + files, m_dir);
