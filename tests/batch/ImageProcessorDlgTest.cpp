@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <cstdlib>
+
 namespace tsl::test {
 namespace {
 
@@ -297,6 +299,23 @@ TEST_F(ImageProcessor, MessagesComeInTheOrderAddedWithTheirTexts) {
                                        P("y.png") + ": " + tail, P("y.tif") + " not saved: : " + tail}));
     EXPECT_EQ(Read(P("m.tif")).width, 8);
     EXPECT_FALSE(QFile::exists(P("z.tif")) || QFile::exists(P("y.tif")));
+}
+
+TEST_F(ImageProcessor, AnOriginalThatCannotBeRemovedIsReportedAndKept) {
+    // An immutable file cannot be removed, not even by root (where the file system allows it).
+    const QString original = Picture(P("Keep.BMP"), 16, 16);
+    const QString quoted = QStringLiteral("'") + original + QStringLiteral("'");
+    if (std::system(("chattr +i " + quoted + " 2>/dev/null").toLocal8Bit().constData()) != 0)
+        GTEST_SKIP() << "no immutable files on this file system";
+    Add({original});
+    Click(D::IDC_CHANGE_FORMAT);
+    C<QComboBox>(D::IDC_FORMAT)->setCurrentIndex(16); // png
+    Click(D::IDC_DELETE_ORIGINALS);
+    RunAndWait();
+    std::system(("chattr -i " + quoted).toLocal8Bit().constData());
+    EXPECT_EQ(Messages(), QStringList{"Could not remove " + original.toLower()});
+    EXPECT_TRUE(QFile::exists(original));
+    EXPECT_EQ(Read(P("Keep.png")).width, 16);
 }
 
 TEST_F(ImageProcessor, ShowsProgressWhileRunningAndCancelStopsAfterTheFilesInProgress) {
