@@ -220,7 +220,7 @@ TEST_F(ImageProcessor, AddsFilesOnceInOrderShowingSortedNamesAndChoosesTheOutput
     EXPECT_EQ(C<QLineEdit>(D::IDC_OUTPUT_FOLDER)->text(), m_dir + QStringLiteral("/out"));
 }
 
-TEST_F(ImageProcessor, RunsThePartsCasesAndStaysOpenForTheNext) {
+TEST_F(ImageProcessor, RunsTheProcessorsCasesAndStaysOpenForTheNext) {
     // Resize "1" x "abc" to 2 x 2 into a folder made along its path.
     Add({Picture(P("big.bmp"), 640, 480)});
     Click(D::IDC_CHANGE_SIZE);
