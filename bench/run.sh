@@ -13,3 +13,8 @@ if [ -x "$build/tools/tslconvert/tslconvert" ]; then
   echo "== tslconvert_bench.sh"
   bash "$(dirname "$0")/tslconvert_bench.sh" "$build"
 fi
+# The batch processor against gm mogrify and vipsthumbnail (see the script).
+if [ -x "$build/bench/batch_dialog_run" ]; then
+  echo "== batch_bench.sh"
+  bash "$(dirname "$0")/batch_bench.sh" "$build"
+fi

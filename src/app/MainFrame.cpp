@@ -3,6 +3,7 @@
 #include "app/ResourceTables.h"
 #include "app/TessalyApp.h"
 #include "browser/ImageBrowser.h"
+#include "batch/ImageProcessorDlg.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
 #include "framework/ChildFrame.h"
@@ -11,6 +12,7 @@
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
 #include "paint/PntToolBar.h"
+#include "platform/Platform.h"
 #include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
@@ -94,6 +96,11 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
     OnCommand(ID_VIEW_STATUS_BAR, [this] { ToggleBar(statusBar()); });
     OnUpdate(ID_VIEW_STATUS_BAR, [this](CCmdUI& ui) { ui.SetCheck(statusBar()->isVisibleTo(this)); });
     OnCommand(ID_RESTORE_FRAME, [this] { BringToFront(); });
+    OnCommand(ID_IMAGE_PROCESSOR, [this] {
+        // A fresh dialog with its defaults on every use.
+        CImageProcessorDlg dialog(this);
+        platform::Platform().dialogs->RunModal(dialog);
+    });
     OnCommand(ID_BROWSE, [this] { ToggleBrowser(); });
     OnUpdate(ID_BROWSE, [this](CCmdUI& ui) { ui.SetCheck(m_browser && m_browser->isVisible()); });
 }

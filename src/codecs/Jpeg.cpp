@@ -261,6 +261,33 @@ private:
     int m_fitHeight;
 };
 
+// A device bitmap decoded at the smallest DCT scale whose sides both stay at least those of a
+// resize target: a photo shrunk to half its size or less decodes a fraction of its pixels.
+class CoverTarget final : public RowTarget {
+public:
+    CoverTarget(int coverWidth, int coverHeight, int bitsPerPixel)
+        : m_bitmap(bitsPerPixel), m_coverWidth(coverWidth), m_coverHeight(coverHeight) {}
+    unsigned ScaleDenominator(int width, int height) override {
+        unsigned denom = 1;
+        // libjpeg rounds scaled sides up, so a side divided by 2d rounded down is a safe bound.
+        while (denom < 8 && width / static_cast<int>(denom * 2) >= m_coverWidth &&
+               height / static_cast<int>(denom * 2) >= m_coverHeight)
+            denom *= 2;
+        return denom;
+    }
+    bool Start(int width, int height) override { return m_bitmap.Start(width, height); }
+    void Row(int y, const std::uint8_t* rgb) override { m_bitmap.Row(y, rgb); }
+    std::uint8_t* DeviceRow(int y) override { return m_bitmap.DeviceRow(y); }
+    bool TakesDeviceRows() const override { return true; }
+    int DeviceBitsPerPixel() const override { return m_bitmap.DeviceBitsPerPixel(); }
+    CDdb& Bitmap() { return m_bitmap.bitmap; }
+
+private:
+    DdbTarget m_bitmap;
+    int m_coverWidth;
+    int m_coverHeight;
+};
+
 // Decodes into the target, reporting failures as the codec reports them (when report is set);
 // false on failure.
 bool DecodeInto(std::span<const std::uint8_t> bytes, RowTarget& target, bool report = true) {
@@ -495,6 +522,15 @@ CDdb ReadJpegDdbToFit(const std::string& path, int fitWidth, int fitHeight, int&
     if (!DecodeInto(bytes, target)) return {};
     width = target.fullWidth;
     height = target.fullHeight;
+    return std::move(target.Bitmap());
+}
+
+CDdb ReadJpegDdbToCover(const std::string& path, int coverWidth, int coverHeight,
+                        int bitsPerPixel) {
+    std::vector<std::uint8_t> bytes;
+    if (coverWidth < 1 || coverHeight < 1 || !ReadFileBytes(path, bytes)) return {};
+    CoverTarget target(coverWidth, coverHeight, bitsPerPixel);
+    if (!DecodeInto(bytes, target)) return {};
     return std::move(target.Bitmap());
 }
 

@@ -36,6 +36,11 @@ CDdb ReadJpegDdbMemory(std::span<const std::uint8_t> bytes, int bitsPerPixel = 3
 // picture's aspect ratio. width and height get the picture's own size. Null on failure.
 CDdb ReadJpegDdbToFit(const std::string& path, int fitWidth, int fitHeight, int& width,
                       int& height);
+// The file decoded for a resize to coverWidth x coverHeight (the aspect ratio may change): a
+// device bitmap of bitsPerPixel (24 or 32) at the smallest of 1/1, 1/2, 1/4 and 1/8 of the
+// picture's size whose sides are both still at least the target's. Null on failure.
+CDdb ReadJpegDdbToCover(const std::string& path, int coverWidth, int coverHeight,
+                        int bitsPerPixel = 24);
 // The size and depth (always 24) of the picture the readers above give, from the file's header
 // alone. False, with nothing reported, for a file the header shows they would refuse or that
 // has no readable header; the pixels are not looked at, so a file damaged past its header

@@ -5,6 +5,7 @@
 #include "core/FormatTable.h"
 #include "codecs/Gif.h"
 #include "codecs/Jpeg.h"
+#include "imaging/LBase.h"
 #include "imaging/LBitmap.h"
 #include "platform/Platform.h"
 
@@ -23,15 +24,7 @@ std::string Local(const QString& path) { return path.toLocal8Bit().toStdString()
 } // namespace
 
 QString ImageErrorText(int status, const QString& path) {
-    QString text = path.isEmpty() ? QString() : path + QStringLiteral(": ");
-    if (status == kErrorInvalidBitsPerPixel)
-        text += QStringLiteral("Invalid bits per pixels");
-    else if (status == kErrorInvalidQualityFactor)
-        text += QStringLiteral("Invalid Quality factor");
-    else
-        text += QStringLiteral("Image operation error: please check your paths and read/write "
-                               "permissions");
-    return text;
+    return QString::fromStdString(ImageOperationErrorText(status, path.toStdString()));
 }
 
 void ReportImageError(int status, const QString& path, QWidget* parent) {

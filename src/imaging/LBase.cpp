@@ -4,9 +4,11 @@
 #include "imaging/Backend.h"
 #include "imaging/ImagingFlags.h"
 
+#include <atomic>
+
 namespace tsl {
 namespace {
-unsigned g_loaded = 0;
+std::atomic<unsigned> g_loaded{0}; // batch workers load files side by side
 bool g_callBack = false;
 } // namespace
 
@@ -14,12 +16,12 @@ bool g_callBack = false;
 // GraphicsMagick set up with its limits) the first time an operation needs them, so that a
 // process that never does pays nothing for them.
 int LBase::LoadLibraries(unsigned mask) {
-    g_loaded |= mask;
+    g_loaded.fetch_or(mask);
     return 1;
 }
 
 void LBase::UnloadLibraries(unsigned mask) {
-    g_loaded &= ~mask;
+    g_loaded.fetch_and(~mask);
     // GraphicsMagick cannot be initialised again after DestroyMagick within one process, so the
     // library stays set up until exit; only the bookkeeping of loaded parts changes.
 }
@@ -27,6 +29,13 @@ void LBase::UnloadLibraries(unsigned mask) {
 unsigned LBase::LoadedLibraries() { return g_loaded; }
 
 void LBase::DisplayError(const std::string& text) { Report().Report(text, "Error"); }
+
+std::string ImageOperationErrorText(int status, const std::string& path) {
+    std::string text = path.empty() ? std::string() : path + ": ";
+    if (status == kErrorInvalidBitsPerPixel) return text + "Invalid bits per pixels";
+    if (status == kErrorInvalidQualityFactor) return text + "Invalid Quality factor";
+    return text + "Image operation error: please check your paths and read/write permissions";
+}
 
 std::string LBase::ErrorText(int status) {
     switch (status) {

@@ -32,4 +32,9 @@ public:
 
 inline constexpr unsigned kAllLibraries = 447;
 
+// The program's image-operation error report text: path and ": " (when a path is given), then
+// "Invalid bits per pixels" (-27), "Invalid Quality factor" (-21), or "Image operation error:
+// please check your paths and read/write permissions" for any other status.
+std::string ImageOperationErrorText(int status, const std::string& path = {});
+
 } // namespace tsl

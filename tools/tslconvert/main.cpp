@@ -5,6 +5,7 @@
 //   tslconvert --info IN          print "W x H x BPP" of IN as read
 //   tslconvert --compress IN OUT  pack IN into the program's "OV10" container
 //   tslconvert --expand IN OUT    unpack a container
+//   tslconvert --batch [OPTIONS] FILE...  the image processor's run over many files (Batch.h)
 //
 // Options of a conversion:
 //   --format CODE     the imaging library's file-format code to write (e.g. 14 and 74 for the
@@ -29,6 +30,8 @@
 // for a file that needs it. Files are replaced atomically (a temporary file beside the target,
 // then a rename) but not synced to disk one by one: on a 72 MB BMP the sync costs more than
 // the conversion, and a converter run over thousands of files should not pay it each time.
+
+#include "Batch.h"
 
 #include "codecs/Bmp.h"
 #include "codecs/BmpBitmap.h"
@@ -76,7 +79,8 @@ int Usage() {
                "                  [--system] [--dither KIND] [--quality Q] IN OUT\n"
                "       tslconvert --info IN\n"
                "       tslconvert --compress IN OUT\n"
-               "       tslconvert --expand IN OUT\n",
+               "       tslconvert --expand IN OUT\n"
+               "       tslconvert --batch [OPTIONS] FILE... (tslconvert --batch --help)\n",
                stderr);
     return 2;
 }
@@ -241,6 +245,8 @@ int main(int argc, char** argv) {
     // See the header comment; TSL_SYNC_SAVES in the environment keeps the syncs, to measure them.
     SetReplaceSyncs(std::getenv("TSL_SYNC_SAVES") != nullptr);
     const std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& a : args)
+        if (a == "--batch") return BatchMain(args);
     if (args.size() == 2 && args[0] == "--info") return Info(args[1]);
     if (args.size() == 3 && args[0] == "--compress") return Pack(args[1], args[2], true);
     if (args.size() == 3 && args[0] == "--expand") return Pack(args[1], args[2], false);
