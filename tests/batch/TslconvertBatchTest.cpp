@@ -16,31 +16,21 @@ namespace {
 
 using namespace testkit;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using Result = CommandResult;
 
 // Runs tslconvert with the arguments through the shell (prefix: shell words before it).
 Result Tool(const std::string& args, const fs::path& dir, const std::string& prefix = {}) {
-    const std::string err = (dir / "stderr.txt").string();
-    Result r;
+    const std::string command = prefix + std::string(TSL_TSLCONVERT) + " --batch " + args;
     // With a prefix (a file-size limit) standard error goes through the pipe, which no limit
     // binds, and is read as the error text.
-    const std::string command = prefix + std::string(TSL_TSLCONVERT) + " --batch " + args +
-                                (prefix.empty() ? " 2>'" + err + "'" : std::string(" 2>&1"));
-    std::FILE* p = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
-    const int raw = ::pclose(p);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    if (prefix.empty()) {
-        const Bytes e = ReadBytes(err);
-        r.err.assign(e.begin(), e.end());
-        fs::remove(err);
-    } else {
+    if (!prefix.empty()) {
+        Result r = RunCommand(command + " 2>&1");
         r.err.swap(r.out);
+        return r;
     }
+    const fs::path err = dir / "stderr.txt";
+    Result r = RunCommand(command + " 2>'" + err.string() + "'", err);
+    fs::remove(err);
     return r;
 }
 

@@ -12,23 +12,11 @@ namespace {
 
 using namespace testkit;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using Result = CommandResult;
 
 Result Tool(const std::string& args, const fs::path& dir) {
-    const std::string err = (dir / "stderr").string();
-    Result r;
-    const std::string command = std::string(TSL_TSLCONVERT) + " " + args + " 2>'" + err + "'";
-    std::FILE* p = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
-    const int raw = ::pclose(p);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const Bytes e = ReadBytes(err);
-    r.err.assign(e.begin(), e.end());
-    return r;
+    const fs::path err = dir / "stderr";
+    return RunCommand(std::string(TSL_TSLCONVERT) + " " + args + " 2>'" + err.string() + "'", err);
 }
 
 TEST(Tslconvert, ConvertsKeepingTheDepthAndReportsErrors) {

@@ -130,6 +130,28 @@ inline Bytes Shell(const std::string& command) {
     return out;
 }
 
+// A program run through the shell: its exit status (-1 when it did not exit), its standard
+// output, and the standard error the command line sends to a file, read back from errPath
+// (left empty when none is given).
+struct CommandResult {
+    int status = -1;
+    std::string out, err;
+};
+inline CommandResult RunCommand(const std::string& command, const fs::path& errPath = {}) {
+    CommandResult r;
+    std::FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
+    const int raw = ::pclose(p);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (!errPath.empty()) {
+        std::ifstream in(errPath, std::ios::binary);
+        r.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return r;
+}
+
 // Lower-case hex SHA-256 of the bytes (through sha256sum; scratch is a file it may overwrite).
 inline std::string Sha256(const Bytes& bytes, const fs::path& scratch) {
     WriteBytes(scratch, bytes);
