@@ -22,6 +22,15 @@
 //     2, kSizeBicubic 4; anything else starts bilinear); GetSizeFlag gives the chosen one as
 //     Size takes it (shrinking averages areas for bilinear and bicubic).
 //
+// Change dialog, DoModalGetChange(flag): one value for the filter the flag names
+// (kChangeSharpen 1: -1000..1000, kChangePosterize 128: levels 2..256, kChangeMosaic 256: tile
+// 1..256, kChangeBlur 512: window 1..100, kChangeMedian 1024: window 1..100, kChangeOilify 2048:
+// window 1..64); GetChange gives it. A flag of no filter is kErrorInvalidParameter.
+// Noise dialog, DoModalGetNoise: range 0..1000 and channel (master, red, green, blue).
+// Emboss dialog, DoModalGetEmboss: direction (eight compass points) and depth 0..1000.
+// Filter dialog, DoModalGetFilter(family): one spatial filter of a family (Filters.h's
+// kSpatialFamily... flags, several may be combined); GetSpatialFilter gives its id.
+//
 // Preview: the dialog works on a copy of the picture no larger than the preview box (made once
 // when it opens), so each change re-renders in a few milliseconds on the user-interface thread.
 
@@ -34,6 +43,13 @@ namespace tsl {
 
 inline constexpr unsigned kAngleDialogRotate = 3;
 inline constexpr unsigned kAngleDialogShear = 4;
+
+inline constexpr unsigned kChangeSharpen = 1;
+inline constexpr unsigned kChangePosterize = 128;
+inline constexpr unsigned kChangeMosaic = 256;
+inline constexpr unsigned kChangeBlur = 512;
+inline constexpr unsigned kChangeMedian = 1024;
+inline constexpr unsigned kChangeOilify = 2048;
 
 class LDialog {
 public:
@@ -58,6 +74,22 @@ public:
     int GetNewHeight() const { return m_newHeight; }
     unsigned GetSizeFlag() const { return m_sizeFlag; }
 
+    int DoModalGetChange(unsigned flag);
+    int GetChange() const { return m_change; }
+    // Where the next change dialog starts (0: the filter's own default).
+    void SetChange(int change) { m_change = change; }
+
+    int DoModalGetNoise();
+    int GetRange() const { return m_range; }
+    int GetChannel() const { return m_channel; }
+
+    int DoModalGetEmboss();
+    int GetDirection() const { return m_direction; }
+    int GetDepth() const { return m_depth; }
+
+    int DoModalGetFilter(unsigned family);
+    int GetSpatialFilter() const { return m_spatialFilter; }
+
 private:
     LBitmapBase* m_bitmap;
     QWidget* m_parent;
@@ -67,6 +99,12 @@ private:
     int m_newWidth = 0;
     int m_newHeight = 0;
     unsigned m_sizeFlag = kSizeBilinear;
+    int m_change = 0;
+    int m_range = 100;
+    int m_channel = 0;
+    int m_direction = 0;
+    int m_depth = 100;
+    int m_spatialFilter = -1;
 };
 
 } // namespace tsl
