@@ -52,6 +52,7 @@ CTessalyApp::CTessalyApp(Options options) : m_options(std::move(options)) {
 
 CTessalyApp::~CTessalyApp() {
     CPntUtilView::SetActivationHook({});
+    CPntUtilView::SetNewImageHook({});
     SetBmpBtnStringLoader({});
     if (m_frame) m_frame->close();
     m_frame.reset();
@@ -80,6 +81,7 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     CPntUtilView::SetActivationHook([frame = m_frame.get()](CPntCtrl* ctrl) {
         frame->SetActivePaintCtrl(ctrl);
     });
+    CPntUtilView::SetNewImageHook([this](const QImage& image) { NewFromHandOff(&image); });
     m_template->onDocumentOpened = [this](CDocument* document) {
         // A Save As renames the document: the main frame's caption follows.
         QObject::connect(document, &CDocument::titleChanged, m_frame.get(),

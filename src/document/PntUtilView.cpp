@@ -330,6 +330,7 @@ void CPntUtilView::RegisterCommands() {
     OnCommand(ID_FIT_TO_PAGE, [this] { m_fitToPage = !m_fitToPage; });
     OnUpdate(ID_FIT_TO_PAGE, [this](CCmdUI& ui) { ui.SetCheck(m_fitToPage); });
     RegisterImageCommands();
+    RegisterEffectCommands();
 }
 
 void CPntUtilView::Zoom(int percent) { m_ctrl->SetZoomPercent(percent); }

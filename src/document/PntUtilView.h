@@ -120,6 +120,9 @@ public:
     // Called with the view's control whenever the view becomes active (the main frame attaches
     // it to its paint bar).
     static void SetActivationHook(std::function<void(CPntCtrl*)> hook);
+    // Makes a picture a new document (the application's hand-off): how Buttonize's Create
+    // Images opens its three images.
+    static void SetNewImageHook(std::function<void(const QImage&)> hook);
 
     void Reload();
 
@@ -136,12 +139,28 @@ public:
     void SwapColors();
     void ImageTransparency();
 
+    // ---- effects (EffectCommands.cpp): each on the selection (the whole image when nothing
+    // smaller is selected) as one undo step; a cancelled dialog changes nothing.
+    // Tile Blend, Stretch Blend, Lighten and Darken by their command ids.
+    void BlendEffect(int id);
+    void DropShadow();
+    void Buttonize();
+    void Frame();
+    // A change-value filter of the imaging layer (LDialog's kChange... flag).
+    void ChangeFilter(unsigned flag);
+    void AddNoise();
+    void Emboss();
+    // A spatial filter of a family (kSpatialFamily...).
+    void SpatialFilterOf(unsigned family);
+    void EdgeEnhance();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void RegisterCommands();
     void RegisterImageCommands();
+    void RegisterEffectCommands();
     // The selection transfer: op runs on the selected part (the whole image when the selection
     // covers it) after ask, when given, has confirmed its parameters; the part goes back as
     // the command says (geometry: the part may change size). False when nothing changed.
