@@ -1,6 +1,7 @@
 // The filters computed here pixel by pixel: noise, mosaic, posterize and oilify.
 
 #include "imaging/Filters.h"
+#include "imaging/ColorResInternal.h"
 #include "imaging/FiltersInternal.h"
 
 #include <algorithm>
@@ -160,38 +161,49 @@ int Oilify(CDdb& image, int dim) {
             for (int x = 0; x < w; ++x, p += n)
                 bandRow(y)[x] = static_cast<std::uint8_t>(Luminance(p) >> 2);
         }
-        int count[kBands], sum[kBands][3];
-        std::vector<int> rows(2 * static_cast<std::size_t>(radius) + 1);
-        // Adds (sign 1) or removes (-1) column x of the window, edges repeated.
-        auto column = [&](int x, int sign) {
-            x = std::clamp(x, 0, w - 1);
-            for (int row : rows) {
-                const std::uint8_t* p = work.Row(row) + x * n;
-                const int b = bandRow(row)[x];
-                count[b] += sign;
-                for (int k = 0; k < 3; ++k)
-                    sum[b][k] += sign * p[k];
+        // Rows are independent: each range of rows keeps its own window histogram.
+        detail::ForRows(h, static_cast<long long>(w) * h, [&](int from, int to) {
+            int count[kBands], sum[kBands][3];
+            std::vector<int> rows(2 * static_cast<std::size_t>(radius) + 1);
+            // Adds (sign 1) or removes (-1) column x of the window, edges repeated.
+            auto column = [&](int x, int sign) {
+                x = std::clamp(x, 0, w - 1);
+                for (int row : rows) {
+                    const std::uint8_t* p = work.Row(row) + x * n;
+                    const int b = bands[static_cast<std::size_t>(row) * w + x];
+                    count[b] += sign;
+                    for (int k = 0; k < 3; ++k)
+                        sum[b][k] += sign * p[k];
+                }
+            };
+            for (int y = from; y < to; ++y) {
+                for (int d = -radius; d <= radius; ++d)
+                    rows[static_cast<std::size_t>(d + radius)] = std::clamp(y + d, 0, h - 1);
+                std::fill(std::begin(count), std::end(count), 0);
+                std::fill(&sum[0][0], &sum[0][0] + 3 * kBands, 0);
+                for (int x = -radius; x <= radius; ++x)
+                    column(x, 1);
+                const std::uint8_t* own = bands.data() + static_cast<std::size_t>(y) * w;
+                std::uint8_t* o = out.Row(y);
+                for (int x = 0; x < w; ++x, o += n) {
+                    // The fullest band, the pixel's own winning ties, else the first: a plain
+                    // maximum (which vectorises) and then a search for it.
+                    int most = 0;
+                    for (int b = 0; b < kBands; ++b)
+                        most = std::max(most, count[b]);
+                    int best = own[x];
+                    if (count[best] != most) {
+                        best = 0;
+                        while (count[best] != most) ++best;
+                    }
+                    const int c = count[best];
+                    for (int k = 0; k < 3; ++k)
+                        o[k] = static_cast<std::uint8_t>((sum[best][k] + c / 2) / c);
+                    column(x - radius, -1);
+                    column(x + radius + 1, 1);
+                }
             }
-        };
-        for (int y = 0; y < h; ++y) {
-            for (int d = -radius; d <= radius; ++d)
-                rows[static_cast<std::size_t>(d + radius)] = std::clamp(y + d, 0, h - 1);
-            std::fill(std::begin(count), std::end(count), 0);
-            std::fill(&sum[0][0], &sum[0][0] + 3 * kBands, 0);
-            for (int x = -radius; x <= radius; ++x)
-                column(x, 1);
-            std::uint8_t* o = out.Row(y);
-            for (int x = 0; x < w; ++x, o += n) {
-                int best = bandRow(y)[x];
-                for (int b = 0; b < kBands; ++b)
-                    if (count[b] > count[best]) best = b;
-                const int c = count[best];
-                for (int k = 0; k < 3; ++k)
-                    o[k] = static_cast<std::uint8_t>((sum[best][k] + c / 2) / c);
-                column(x - radius, -1);
-                column(x + radius + 1, 1);
-            }
-        }
+        });
         work = std::move(out);
         return kSuccess;
     });
