@@ -47,9 +47,15 @@ QDialogButtonBox* OkCancel(QDialog& dialog) {
 }
 
 // A labelled row of a value bar in a grid.
+QLabel* Label(const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy); // makes the & a mnemonic
+    return label;
+}
+
 void AddRow(QGridLayout* grid, const QString& label, CValueBar* bar) {
     const int row = grid->rowCount();
-    grid->addWidget(new QLabel(label), row, 0);
+    grid->addWidget(Label(label, bar->Box()), row, 0);
     grid->addWidget(bar->Box(), row, 1);
     grid->addWidget(bar->Bar(), row, 2);
 }
@@ -166,13 +172,13 @@ CDropShadowDlg::CDropShadowDlg(const CDdb& whole, const CRect& selection, COLORR
     m_colour->setObjectName(Id(1108));
     m_colour->SelectColour(RGB(0, 0, 0));
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("&Color:")), 0, 0);
+    grid->addWidget(Label(QStringLiteral("&Color:"), m_colour), 0, 0);
     grid->addWidget(m_colour, 0, 1);
     AddRow(grid, QStringLiteral("&Opacity:"), m_opacity);
     AddRow(grid, QStringLiteral("&Blur:"), m_blur);
     AddRow(grid, QStringLiteral("&Horizontal offset:"), m_dx);
     const int row = grid->rowCount();
-    grid->addWidget(new QLabel(QStringLiteral("&Vertical offset:")), row, 0);
+    grid->addWidget(Label(QStringLiteral("&Vertical offset:"), m_dy->Box()), row, 0);
     grid->addWidget(m_dy->Box(), row, 1);
     grid->addWidget(m_dy->Bar(), row, 2, Qt::AlignLeft);
     m_scroll->setWidget(m_preview);
@@ -243,7 +249,7 @@ CButtonizeDlg::CButtonizeDlg(const CDdb& part, COLORREF back, const CButtonRecor
     m_bottomRight->SelectColour(RGB(97, 97, 97));
     m_autoSet->setObjectName(Id(1132));
     m_autoSet->setChecked(true);
-    const char* names[3] = {"&Normal", "&Pressed", "&Roll-over"};
+    const char* names[3] = {"&Normal", "&Pressed", "Roll-&over"};
     const int ids[3] = {1118, 1119, 1120};
     auto* states = new QGroupBox(QStringLiteral("Button State"));
     auto* stateRow = new QHBoxLayout(states);
@@ -255,13 +261,13 @@ CButtonizeDlg::CButtonizeDlg(const CDdb& part, COLORREF back, const CButtonRecor
     }
     auto* grid = new QGridLayout;
     AddRow(grid, QStringLiteral("&Size:"), m_size);
-    AddRow(grid, QStringLiteral("&Opacity:"), m_opacity);
+    AddRow(grid, QStringLiteral("Opac&ity:"), m_opacity);
     AddRow(grid, QStringLiteral("&Brightness:"), m_brightness);
     int row = grid->rowCount();
-    grid->addWidget(new QLabel(QStringLiteral("&Upper-left:")), row, 0);
+    grid->addWidget(Label(QStringLiteral("&Upper-left:"), m_upperLeft), row, 0);
     grid->addWidget(m_upperLeft, row, 1);
     grid->addWidget(m_autoSet, row, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Bottom-&right:")), ++row, 0);
+    grid->addWidget(Label(QStringLiteral("Bottom-&right:"), m_bottomRight), ++row, 0);
     grid->addWidget(m_bottomRight, row, 1);
     auto* create = new QPushButton(QStringLiteral("&Create Images"));
     auto* save = new QPushButton(QStringLiteral("Sa&ve Settings..."));
