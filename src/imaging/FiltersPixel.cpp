@@ -163,7 +163,10 @@ int Oilify(CDdb& image, int dim) {
         }
         // Rows are independent: each range of rows keeps its own window histogram.
         detail::ForRows(h, static_cast<long long>(w) * h, [&](int from, int to) {
-            int count[kBands], sum[kBands][3];
+            // A window holds at most 65 x 65 pixels: 16-bit counts, so the maximum below takes
+            // eight bands a step.
+            alignas(16) std::int16_t count[kBands];
+            int sum[kBands][3];
             std::vector<int> rows(2 * static_cast<std::size_t>(radius) + 1);
             // Adds (sign 1) or removes (-1) column x of the window, edges repeated.
             auto column = [&](int x, int sign) {
@@ -171,7 +174,7 @@ int Oilify(CDdb& image, int dim) {
                 for (int row : rows) {
                     const std::uint8_t* p = work.Row(row) + x * n;
                     const int b = bands[static_cast<std::size_t>(row) * w + x];
-                    count[b] += sign;
+                    count[b] = static_cast<std::int16_t>(count[b] + sign);
                     for (int k = 0; k < 3; ++k)
                         sum[b][k] += sign * p[k];
                 }
@@ -179,7 +182,7 @@ int Oilify(CDdb& image, int dim) {
             for (int y = from; y < to; ++y) {
                 for (int d = -radius; d <= radius; ++d)
                     rows[static_cast<std::size_t>(d + radius)] = std::clamp(y + d, 0, h - 1);
-                std::fill(std::begin(count), std::end(count), 0);
+                std::fill(std::begin(count), std::end(count), std::int16_t{0});
                 std::fill(&sum[0][0], &sum[0][0] + 3 * kBands, 0);
                 for (int x = -radius; x <= radius; ++x)
                     column(x, 1);
@@ -188,7 +191,7 @@ int Oilify(CDdb& image, int dim) {
                 for (int x = 0; x < w; ++x, o += n) {
                     // The fullest band, the pixel's own winning ties, else the first: a plain
                     // maximum (which vectorises) and then a search for it.
-                    int most = 0;
+                    std::int16_t most = 0;
                     for (int b = 0; b < kBands; ++b)
                         most = std::max(most, count[b]);
                     int best = own[x];
