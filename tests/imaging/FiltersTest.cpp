@@ -488,3 +488,46 @@ TEST(Filters, OilifyKeepsEdgesAndFlattensSpecks) {
 
 } // namespace
 } // namespace tsl
+
+namespace tsl {
+namespace {
+
+// Results worked out by hand on small pictures, at several window sizes and directions.
+TEST(Filters, HandComputedWindowsAndReliefs) {
+    // One pixel of 225 on black: a dim x dim box spreads it to 225 / dim^2 over the window.
+    for (int dim : {3, 5, 9}) {
+        CDdb d = Picture(15, 15, [](int x, int y) { return Grey(x == 7 && y == 7 ? 225 : 0); });
+        ASSERT_EQ(AverageFilter(d, dim), kSuccess);
+        const opstest::Pixels p = Read(d);
+        const int r = dim / 2;
+        for (int y = 0; y < 15; ++y)
+            for (int x = 0; x < 15; ++x) {
+                const bool inside = std::abs(x - 7) <= r && std::abs(y - 7) <= r;
+                EXPECT_NEAR(R(p, x, y), inside ? 225.0 / (dim * dim) : 0.0, 0.51) << dim << " " << x << "," << y;
+            }
+    }
+    // Emboss across a dark (40) over bright (100) edge at row 6: lit from the north the rows
+    // either side of the edge read 128 + depth / 100 * (100 - 40); from the south the opposite.
+    for (int depth : {50, 100}) {
+        for (int direction : {kEmbossNorth, kEmbossSouth}) {
+            CDdb d = HorizontalEdge(40, 100, 6, 10, 12);
+            ASSERT_EQ(Emboss(d, direction, depth), kSuccess);
+            const opstest::Pixels p = Read(d);
+            const int relief = depth * 60 / 100 * (direction == kEmbossNorth ? 1 : -1);
+            EXPECT_NEAR(R(p, 4, 5), 128 + relief, 1) << depth << " " << direction;
+            EXPECT_NEAR(R(p, 4, 6), 128 + relief, 1) << depth << " " << direction;
+            EXPECT_EQ(R(p, 4, 2), 128);
+            EXPECT_EQ(R(p, 4, 10), 128);
+        }
+    }
+    // Posterize to 2 and 3 levels: each value to the nearest of 0, 255 or 0, 127.5, 255.
+    for (auto [levels, value, expected] : {std::tuple{2, 100, 0}, std::tuple{2, 200, 255}, std::tuple{3, 100, 128},
+                                           std::tuple{3, 50, 0}, std::tuple{3, 230, 255}}) {
+        CDdb d = Flat(RGB(value, value, value), 4, 4);
+        ASSERT_EQ(Posterize(d, levels), kSuccess);
+        EXPECT_NEAR(R(Read(d), 1, 1), expected, 1) << levels << " " << value;
+    }
+}
+
+} // namespace
+} // namespace tsl
