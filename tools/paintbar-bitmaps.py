@@ -5,6 +5,8 @@
                   the two colour-chooser pictures, 27 and 28, stand on red, their mask colour)
   PNTLINEW.bmp    the line widths 1..5, cells 32 x 16, light grey clear
   PNTERASEW.bmp   the eraser widths 4, 6, 8, 10, cells 16 x 16, light grey clear
+  PNTTEXT.bmp     the text tool bar's six button images (align left, centre, right, bold,
+                  italic, underline), 16 x 15 each, side by side, light grey clear
 
 Run from anywhere: python3 tools/paintbar-bitmaps.py. Needs only the standard library.
 """
@@ -485,6 +487,100 @@ ICONS = [
      "XXXXXXXXXXXXXXXX"],
 ]
 
+# The text tool bar's buttons: align left, centre, right; bold, italic, underline.
+TEXT_ICONS = [
+    ["................",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "..kkkkkkk.......",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "..kkkkkkk.......",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "..kkkkkkk.......",
+     "................",
+     "................"],
+    ["................",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "....kkkkkkk.....",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "....kkkkkkk.....",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "....kkkkkkk.....",
+     "................",
+     "................"],
+    ["................",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "......kkkkkkk...",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "......kkkkkkk...",
+     "................",
+     "..kkkkkkkkkkk...",
+     "................",
+     "......kkkkkkk...",
+     "................",
+     "................"],
+    ["................",
+     "................",
+     "...kkkkkkkk.....",
+     "....kkk..kkk....",
+     "....kkk..kkk....",
+     "....kkk..kkk....",
+     "....kkkkkkk.....",
+     "....kkk..kkk....",
+     "....kkk...kkk...",
+     "....kkk...kkk...",
+     "....kkk...kkk...",
+     "...kkkkkkkkk....",
+     "................",
+     "................",
+     "................"],
+    ["................",
+     "................",
+     ".......kkkkk....",
+     "........kk......",
+     "........kk......",
+     ".......kk.......",
+     ".......kk.......",
+     "......kk........",
+     "......kk........",
+     ".....kk.........",
+     ".....kk.........",
+     "...kkkkk........",
+     "................",
+     "................",
+     "................"],
+    ["................",
+     "................",
+     "...kkkk..kkkk...",
+     "....kk....kk....",
+     "....kk....kk....",
+     "....kk....kk....",
+     "....kk....kk....",
+     "....kk....kk....",
+     "....kk....kk....",
+     ".....kk..kk.....",
+     "......kkkk......",
+     "................",
+     "...kkkkkkkkkk...",
+     "................",
+     "................"],
+]
+
 
 def write_bmp(path, width, height, pixel):
     """A bottom-up 24-bit BMP with a 40-byte header; pixel(x, y) gives (r, g, b)."""
@@ -509,6 +605,13 @@ def button_strip():
     for i, icon in enumerate(ICONS):
         assert len(icon) == 15 and all(len(row) == 16 for row in icon), i
     return lambda x, y: COLOURS[ICONS[x // 16][y][x % 16]]
+
+
+def text_strip():
+    assert len(TEXT_ICONS) == 6
+    for i, icon in enumerate(TEXT_ICONS):
+        assert len(icon) == 15 and all(len(row) == 16 for row in icon), i
+    return lambda x, y: COLOURS[TEXT_ICONS[x // 16][y][x % 16]]
 
 
 def line_widths(x, y):
@@ -536,6 +639,7 @@ def main():
     write_bmp(os.path.join(out, 'PNTBAR.bmp'), 16 * 29, 15, button_strip())
     write_bmp(os.path.join(out, 'PNTLINEW.bmp'), 32 * 5, 16, line_widths)
     write_bmp(os.path.join(out, 'PNTERASEW.bmp'), 16 * 4, 16, eraser_widths)
+    write_bmp(os.path.join(out, 'PNTTEXT.bmp'), 16 * 6, 15, text_strip())
 
 
 if __name__ == '__main__':

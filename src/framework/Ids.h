@@ -175,6 +175,20 @@ inline constexpr int IDC_DIM_HEIGHT = 28010;
 inline constexpr int IDC_DIM_CROP = 28011;
 inline constexpr int IDC_DIM_COLORS = 28012;
 
+// The text tool bar and its controls; its six button pictures are 28134-28139.
+inline constexpr int IDD_TEXT_TOOL = 28104;
+inline constexpr int IDC_TEXT_FONT = 28013;
+inline constexpr int IDC_TEXT_EDIT_LEFT = 28014;
+inline constexpr int IDC_TEXT_EDIT_CENTRE = 28015;
+inline constexpr int IDC_TEXT_EDIT_RIGHT = 28016;
+inline constexpr int IDC_TEXT_ALIGN_LEFT = 28017;
+inline constexpr int IDC_TEXT_ALIGN_CENTRE = 28018;
+inline constexpr int IDC_TEXT_ALIGN_RIGHT = 28019;
+inline constexpr int IDC_TEXT_BOLD = 28020;
+inline constexpr int IDC_TEXT_ITALIC = 28021;
+inline constexpr int IDC_TEXT_UNDERLINE = 28022;
+inline constexpr int IDB_TEXT_ALIGN_LEFT = 28134;
+
 // The paint tool bar's buttons and chooser places.
 inline constexpr int ID_PAINT_CUT = 52768;
 inline constexpr int ID_PAINT_COPY = 52769;

@@ -3,6 +3,7 @@
 #include "core/Ddb.h"
 #include "framework/Ids.h"
 #include "paint/PntCursors.h"
+#include "paint/PntTextFmtBar.h"
 #include "paint/ScaledRender.h"
 
 #include <QApplication>
@@ -58,7 +59,6 @@ CPntCtrl::CPntCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    m_textBar = std::make_unique<CPntTextFmtBar>();
     auto engine = std::make_shared<std::minstd_rand>(std::random_device{}());
     m_random = [engine] { return static_cast<unsigned>((*engine)()); };
     LoadCursors();
@@ -68,6 +68,7 @@ CPntCtrl::CPntCtrl(QWidget* parent) : QAbstractScrollArea(parent) {
 
 CPntCtrl::~CPntCtrl() {
     StopAirbrush();
+    delete m_textBar.data();
     // A frame being destroyed is no longer a QMainWindow here, so this writes nothing then.
     CPntCtrl::ShowReadyText();
     CPntCtrl::FreeCursors();
@@ -183,9 +184,11 @@ bool CPntCtrl::CreateBlank(int width, int height, int planes, int bitsPerPixel, 
 // ---- editing state
 
 void CPntCtrl::SetMode(int mode) {
+    // The live text ends; clearing the edits afterwards leaves its rendering in the image.
     m_floatingLive = false;
     m_text.clear();
-    m_textBar->Commit();
+    m_textRendered = false;
+    if (m_textBar) m_textBar->ClearTextBar();
     if (m_mode == kModeSelect || m_mode == kModeText) m_selectionVisible = m_savedSelectionVisible;
     m_previousMode = m_mode;
     m_mode = mode;
@@ -197,10 +200,10 @@ void CPntCtrl::SetMode(int mode) {
     }
     NotifyModeChanged();
     if (mode == kModeText) {
-        m_textBar->Show();
+        TextBar().ShowTextBar();
         m_floatingLive = true;
     } else {
-        m_textBar->Hide();
+        if (m_textBar) m_textBar->HideTextBar();
         CaptureSelection(m_selection);
     }
     UpdateCursor(m_lastClient);
@@ -208,7 +211,7 @@ void CPntCtrl::SetMode(int mode) {
 
 void CPntCtrl::SetForeColour(COLORREF c) {
     m_foreColour = c;
-    if (m_mode == kModeText) m_textBar->Redraw();
+    if (m_mode == kModeText) SetText(QString(m_text));
 }
 
 void CPntCtrl::SetBackColour(COLORREF c) {
@@ -219,10 +222,6 @@ void CPntCtrl::SetBackColour(COLORREF c) {
 void CPntCtrl::SetTransparentBackground(bool on) {
     m_transparentBackground = on;
     Refresh();
-}
-
-void CPntCtrl::SetTextBar(std::unique_ptr<CPntTextFmtBar> bar) {
-    m_textBar = bar ? std::move(bar) : std::make_unique<CPntTextFmtBar>();
 }
 
 void CPntCtrl::SetModified(bool modified) {

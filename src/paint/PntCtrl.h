@@ -25,12 +25,12 @@
 #include "core/Geometry.h"
 #include "framework/CmdTarget.h"
 #include "paint/DIBSection.h"
-#include "paint/PntTextFmtBar.h"
 #include "paint/PntTracker.h"
 
 #include <QAbstractScrollArea>
 #include <QCursor>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -40,6 +40,10 @@
 #include <optional>
 
 class QDialog;
+
+namespace tsl {
+class CPntTextFmtBar;
+}
 
 namespace tsl {
 
@@ -156,14 +160,18 @@ public:
     bool TransparentBackground() const { return m_transparentBackground; }
     void SetReadOnly(bool on) { m_readOnly = on; }
     bool IsReadOnly() const { return m_readOnly; }
-    void SetText(const QString& text) { m_text = text; }
+    // The text tool. In text mode with a live text, SetText takes the previous rendering back
+    // (one undo step) and draws the new text into the selection rectangle as one new step;
+    // font, format and foreground colour changes draw the text again the same way.
+    void SetText(const QString& text);
     const QString& Text() const { return m_text; }
-    void SetTextFormat(unsigned format) { m_textFormat = format; }
+    void SetTextFormat(unsigned format);
     unsigned TextFormat() const { return m_textFormat; }
-    void SetTextFont(const QFont& font) { m_textFont = font; }
+    void SetTextFont(const QFont& font);
     const QFont& TextFont() const { return m_textFont; }
-    void SetTextBar(std::unique_ptr<CPntTextFmtBar> bar);
-    CPntTextFmtBar& TextBar() { return *m_textBar; }
+    // The text tool bar, made the first time it is asked for; TextBarIfMade() does not make it.
+    CPntTextFmtBar& TextBar();
+    CPntTextFmtBar* TextBarIfMade() const;
 
     // ---- view
     int GetZoomPercent() const;
@@ -297,6 +305,16 @@ private:
     void FillFloating(const CRect& r);
     void UpdateCursor(CPoint client);
     void RegisterCommands();
+    // Text tool (PntCtrlText.cpp)
+    bool RenderText(const CRect& rect);
+    // Takes the current rendering of the text back, keeping the selection and the live flag.
+    bool UndoTextRendering();
+    // The text ends: what was drawn stays, the text and the bar's edits are emptied.
+    void EndText();
+    void StartTextTrack(int hit);
+    void DrawTextFeedback(const CRect& rect);
+    void FinishTextTrack(bool ok, const CRect& result);
+    void CancelTextTrack();
     void EscapeKey();
 
     int m_id = 0;
@@ -345,7 +363,11 @@ private:
     int m_airbrushInterval = 1;
     int m_airbrushRadiusFactor = 4;
     int m_airbrushDots = 10;
-    std::unique_ptr<CPntTextFmtBar> m_textBar;
+    QPointer<CPntTextFmtBar> m_textBar;
+    bool m_textRendered = false;   // the last undo step is this text's rendering
+    bool m_textUndoing = false;    // the text tool is taking its own rendering back
+    bool m_textTrackBox = false;   // a text box is moved or resized (not a new one)
+    bool m_textTrackUndid = false; // that track took the rendering back
     QString m_cropPrompt = QString::fromUtf8(kCropPrompt);
     int m_undoPos = -1; // index into m_history; -1: the image is the newest state
     double m_mag = 1.0;

@@ -3,6 +3,7 @@
 #include "paint/PntCtrl.h"
 
 #include "paint/PntDimDlg.h"
+#include "paint/PntTextFmtBar.h"
 #include "platform/Platform.h"
 
 #include <QKeyEvent>
@@ -19,7 +20,7 @@ void CPntCtrl::SetSelectionRect(const CRect& rect, bool drawFloating) {
         if (m_mode == kModeMove && m_shapeBackup) {
             DrawMoveFeedback(rect);
         } else if (m_mode == kModeText) {
-            m_textBar->Redraw();
+            DrawTextFeedback(rect);
         }
     }
     Refresh();
@@ -146,7 +147,10 @@ bool CPntCtrl::StartTrack(CPoint client, Qt::KeyboardModifiers mods) {
     OnBeginTrack();
     m_trackUndidMove = false;
     m_trackModifiers = mods;
-    if (hit == hitMiddle && m_mode != kModeText) {
+    if (m_mode == kModeText) {
+        StartTextTrack(hit);
+        tracker = MakeTracker();
+    } else if (hit == hitMiddle) {
         if (m_floatingLive) {
             // Successive drags move the first-selected pixels, not a pile of copies.
             const CRect keep = m_selection;
@@ -184,7 +188,9 @@ void CPntCtrl::FinishTrack(CPoint client) {
     const bool ok = m_tracker->End(client);
     const CRect result = m_tracker->Rect();
     m_tracker.reset();
-    if (m_mode == kModeMove) {
+    if (m_mode == kModeText) {
+        FinishTextTrack(ok, result);
+    } else if (m_mode == kModeMove) {
         m_mode = m_modeBeforeMove;
         RestoreShapeBackup(true);
         m_selection = result;
@@ -212,7 +218,9 @@ void CPntCtrl::CancelTrack() {
     m_tracker->Cancel();
     m_tracker.reset();
     m_selection = old;
-    if (m_mode == kModeMove) {
+    if (m_mode == kModeText) {
+        CancelTextTrack();
+    } else if (m_mode == kModeMove) {
         m_mode = m_modeBeforeMove;
         RestoreShapeBackup(true);
         if (m_trackUndidMove && Redo()) m_floatingLive = true;
@@ -232,7 +240,7 @@ bool CPntCtrl::CanCopy() const {
 
 bool CPntCtrl::Copy() {
     if (m_mode == kModeText) {
-        m_textBar->Copy();
+        TextBar().Copy();
         return true;
     }
     if (!CanCopy()) return false;
@@ -243,7 +251,7 @@ bool CPntCtrl::Copy() {
 bool CPntCtrl::Cut() {
     if (m_readOnly) return false;
     if (m_mode == kModeText) {
-        m_textBar->Cut();
+        TextBar().Cut();
         return true;
     }
     if (!Copy()) return false;
@@ -252,14 +260,14 @@ bool CPntCtrl::Cut() {
 
 bool CPntCtrl::CanPaste() const {
     if (m_readOnly) return false;
-    if (m_mode == kModeText) return m_textBar->CanPaste();
+    if (m_mode == kModeText) return CPntTextFmtBar::CanPaste();
     return m_image.HasImage() && CDIBSection::ClipboardHasBitmap();
 }
 
 bool CPntCtrl::Paste() {
     if (m_readOnly) return false;
     if (m_mode == kModeText) {
-        m_textBar->Paste();
+        TextBar().Paste();
         return true;
     }
     const CRect s = m_selection.Normalised();
@@ -306,6 +314,8 @@ bool CPntCtrl::Paste() {
 // ---- undo
 
 void CPntCtrl::ClearHistory() {
+    // A live text whose rendering can no longer be taken back ends as it is drawn.
+    if (m_textRendered) EndText();
     m_history.clear();
     m_historyTags.clear();
     m_undoPos = -1;
@@ -369,7 +379,8 @@ bool CPntCtrl::ReplaceImageKeepingHistory(CDIBSection&& image) {
 }
 
 bool CPntCtrl::Undo() {
-    if (m_mode == kModeText) m_textBar->Commit();
+    // The user's undo in text mode ends the text; the text tool's own does not.
+    if (m_mode == kModeText && !m_textUndoing) EndText();
     if (m_history.empty()) return false;
     m_floatingLive = false;
     if (m_undoPos < 0) {
@@ -418,7 +429,7 @@ void CPntCtrl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (ctrl && event->key() == Qt::Key_Y && !m_dragging && !IsTracking()) {
-        if (m_mode == kModeText) m_textBar->Commit();
+        if (m_mode == kModeText) EndText();
         Redo();
         return;
     }
@@ -426,7 +437,7 @@ void CPntCtrl::keyPressEvent(QKeyEvent* event) {
         EscapeKey();
         return;
     }
-    if (m_mode == kModeText && m_textBar->HasLiveText()) {
+    if (m_mode == kModeText && m_floatingLive && m_textBar && m_textBar->Exists()) {
         m_textBar->ForwardKey(*event);
         return;
     }

@@ -2,6 +2,8 @@
 // shapes on a rubber band, airbrush and zoom.
 #include "paint/PntCtrl.h"
 
+#include "paint/PntTextFmtBar.h"
+
 #include <QMouseEvent>
 #include <QTimerEvent>
 
@@ -231,7 +233,7 @@ void CPntCtrl::mouseMoveEvent(QMouseEvent* event) {
     m_lastClient = client;
     m_lastModifiers = event->modifiers();
     if (m_mode == kModeText) {
-        m_textBar->Focus();
+        if (m_textBar) m_textBar->FocusEdit();
     } else if (!hasFocus()) {
         setFocus(Qt::MouseFocusReason);
     }

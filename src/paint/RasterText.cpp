@@ -142,14 +142,16 @@ public:
         return x + m_font.Advance(m_text, run, end);
     }
 
-    std::vector<Line> Lines(bool wordBreak, int maxWidth) const {
+    // The lines of the text; with maxLines above 0 layout stops once that many are made.
+    std::vector<Line> Lines(bool wordBreak, int maxWidth, std::size_t maxLines = 0) const {
         std::vector<Line> lines;
         const int n = static_cast<int>(m_text.size());
         int pos = 0;
         while (pos < n || lines.empty()) {
+            if (maxLines > 0 && lines.size() >= maxLines) break;
             int end = pos;
             while (end < n && !IsBreakChar(m_text[end])) ++end;
-            AddParagraph(lines, pos, end, wordBreak, maxWidth);
+            AddParagraph(lines, pos, end, wordBreak, maxWidth, maxLines);
             // One line break ("\r\n", "\n" or "\r"); a break at the very end starts no line.
             if (end < n && m_text[end] == u'\r' && end + 1 < n && m_text[end + 1] == u'\n') ++end;
             pos = end + 1;
@@ -159,13 +161,19 @@ public:
     }
 
 private:
-    void AddParagraph(std::vector<Line>& lines, int pos, int end, bool wordBreak,
-                      int maxWidth) const {
+    void AddParagraph(std::vector<Line>& lines, int pos, int end, bool wordBreak, int maxWidth,
+                      std::size_t maxLines) const {
         for (;;) {
-            const int whole = Width(pos, end);
-            if (!wordBreak || whole <= maxWidth) {
-                lines.push_back({pos, end, whole});
-                return;
+            if (maxLines > 0 && lines.size() >= maxLines) return;
+            // A long rest of a paragraph whose first characters already overflow the line is
+            // not measured whole: every line of a long paragraph would measure all of it.
+            const int probe = std::max(maxWidth, 0) + 16;
+            if (!wordBreak || end - pos <= probe || Width(pos, pos + probe) <= maxWidth) {
+                const int whole = Width(pos, end);
+                if (!wordBreak || whole <= maxWidth) {
+                    lines.push_back({pos, end, whole});
+                    return;
+                }
             }
             // The last break (a space after a word) where the text before it fits.
             int cut = -1;
@@ -257,9 +265,16 @@ int CRasterDC::DrawText(const QString& text, CRect& rect, unsigned format, const
     const ShownText shown = PrepareText(text, format);
     const Layout layout(tf, shown, format);
     const bool single = format & DT_SINGLELINE;
-    const std::vector<Line> lines =
-        layout.Lines((format & DT_WORDBREAK) && !single, rect.right - rect.left);
     const int lineHeight = tf.Height();
+    // Only the lines that start inside the rectangle are drawn; measuring needs them all.
+    std::size_t maxLines = 0;
+    if (!calcRect && !(format & DT_NOCLIP)) {
+        const long long rows = static_cast<long long>(rect.bottom) - rect.top;
+        maxLines = static_cast<std::size_t>(
+            std::clamp<long long>(rows / std::max(lineHeight, 1) + 1, 1, 1LL << 30));
+    }
+    const std::vector<Line> lines =
+        layout.Lines((format & DT_WORDBREAK) && !single, rect.right - rect.left, maxLines);
 
     if (calcRect) {
         int widest = 0;

@@ -79,7 +79,8 @@ public:
 class IFontDialog {
 public:
     virtual ~IFontDialog() = default;
-    virtual DialogResult GetFont(QWidget* parent, QFont& font) = 0;
+    // With colour, the dialog also offers the text colour, initialised from and returned in it.
+    virtual DialogResult GetFont(QWidget* parent, QFont& font, QColor* colour = nullptr) = 0;
 };
 
 // Opens a file or a web or mail link with the desktop's handler.

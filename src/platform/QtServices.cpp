@@ -6,18 +6,25 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
 #include <QSoundEffect>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace tsl::platform {
 namespace {
@@ -129,12 +136,59 @@ public:
     }
 };
 
+// The sixteen colours a font dialog's colour list offers, as the desktop names them.
+const std::pair<const char*, QRgb> kFontColours[] = {
+    {"Black", 0x000000},  {"Maroon", 0x800000}, {"Green", 0x008000},  {"Olive", 0x808000},
+    {"Navy", 0x000080},   {"Purple", 0x800080}, {"Teal", 0x008080},   {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},    {"Lime", 0x00FF00},   {"Yellow", 0xFFFF00},
+    {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
+};
+
 class QtFontDialog final : public IFontDialog {
 public:
-    DialogResult GetFont(QWidget* parent, QFont& font) override {
-        QFontDialog dialog(font, parent);
+    DialogResult GetFont(QWidget* parent, QFont& font, QColor* colour) override {
+        if (!colour) {
+            QFontDialog dialog(font, parent);
+            if (dialog.exec() != QDialog::Accepted) return DialogResult::Cancel;
+            font = dialog.selectedFont();
+            return DialogResult::Ok;
+        }
+        // Qt's font dialog has no colour: it is embedded as a widget above a colour list.
+        QDialog dialog(parent);
+        dialog.setWindowTitle(QStringLiteral("Font"));
+        auto* fonts = new QFontDialog(font, &dialog);
+        fonts->setWindowFlags(Qt::Widget);
+        fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        auto* colours = new QComboBox(&dialog);
+        colours->setObjectName(QStringLiteral("FontColour"));
+        for (const auto& [name, rgb] : kFontColours) {
+            QPixmap swatch(16, 12);
+            swatch.fill(QColor::fromRgb(rgb));
+            colours->addItem(QIcon(swatch), QString::fromLatin1(name), QColor::fromRgb(rgb));
+        }
+        int index = colours->findData(*colour);
+        if (index < 0) {
+            QPixmap swatch(16, 12);
+            swatch.fill(*colour);
+            colours->addItem(QIcon(swatch), QStringLiteral("Custom"), *colour);
+            index = colours->count() - 1;
+        }
+        colours->setCurrentIndex(index);
+        auto* colourLabel = new QLabel(QStringLiteral("Co&lor:"), &dialog);
+        colourLabel->setBuddy(colours);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        auto* colourRow = new QHBoxLayout;
+        colourRow->addWidget(colourLabel);
+        colourRow->addWidget(colours, 1);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(fonts);
+        layout->addLayout(colourRow);
+        layout->addWidget(buttons);
         if (dialog.exec() != QDialog::Accepted) return DialogResult::Cancel;
-        font = dialog.selectedFont();
+        font = fonts->currentFont();
+        *colour = colours->currentData().value<QColor>();
         return DialogResult::Ok;
     }
 };

@@ -91,10 +91,15 @@ struct ScriptedPlatform::Impl : IPrompt,
         if (answer.first == DialogResult::Ok) colour = answer.second;
         return answer.first;
     }
-    DialogResult GetFont(QWidget*, QFont& font) override {
+    DialogResult GetFont(QWidget*, QFont& font, QColor* colour) override {
         std::pair<DialogResult, QFont> answer{DialogResult::Cancel, {}};
+        if (colour) p.fontColoursShown.push_back(*colour);
         Take(p.fontAnswers, answer);
-        if (answer.first == DialogResult::Ok) font = answer.second;
+        if (answer.first == DialogResult::Ok) {
+            font = answer.second;
+            QColor chosen;
+            if (colour && Take(p.fontColourAnswers, chosen)) *colour = chosen;
+        }
         return answer.first;
     }
     bool Open(const QString& target) override {

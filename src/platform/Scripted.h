@@ -45,6 +45,8 @@ public:
     std::deque<std::function<int(CFileDialog&)>> fileDialogScripts;
     std::deque<std::pair<DialogResult, QColor>> colourAnswers;
     std::deque<std::pair<DialogResult, QFont>> fontAnswers;
+    std::deque<QColor> fontColourAnswers; // colours of font dialogs that offer one and end OK
+    std::vector<QColor> fontColoursShown; // the colour each such dialog started with
     bool shellSucceeds = true;
 
     // What the program showed or asked for.
