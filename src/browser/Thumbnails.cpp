@@ -3,10 +3,10 @@
 #include "browser/ThumbnailCache.h"
 #include "core/Extensions.h"
 #include "document/ImageFiles.h"
+#include "platform/FileNames.h"
 #include "ui/PreviewLoad.h"
 #include "ui/WorkerChannel.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QThreadPool>
 
@@ -25,7 +25,7 @@ bool NameLess(const QString& a, const QString& b) {
 
 QStringList ListImageFiles(const QString& folder) {
     QStringList names;
-    const QByteArray dir = QFile::encodeName(folder);
+    const QByteArray dir = EncodeFileName(folder);
     DIR* stream = ::opendir(dir.constData());
     if (!stream) return names;
     while (const dirent* entry = ::readdir(stream)) {
@@ -35,7 +35,7 @@ QStringList ListImageFiles(const QString& folder) {
         struct stat st {};
         const std::string path = std::string(dir.constData()) + "/" + name;
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        names << QFile::decodeName(QByteArray::fromStdString(name));
+        names << DecodeFileName(QByteArray::fromStdString(name)); // every byte kept
     }
     ::closedir(stream);
     std::sort(names.begin(), names.end(), NameLess);
