@@ -303,6 +303,7 @@ void CImageBrowser::ShowFolder(const QString& folder) {
     m_builder->Cancel();
     m_list->clear();
     m_itemOfEntry.clear();
+    m_cells.clear();
     m_entries.clear();
     m_current = 0;
     if (!isVisible()) { // listed and built when the window is shown
@@ -328,11 +329,11 @@ void CImageBrowser::BuildThumbnails() {
     blank.fill(Qt::white);
     const QIcon blankIcon(QPixmap::fromImage(blank));
     const int lineHeight = m_list->fontMetrics().height();
+    m_cells.assign(static_cast<std::size_t>(m_entries.size()), blank);
     for (int k = 0; k < m_entries.size(); ++k) {
         const QString label = DisplayFileName(m_entries[k]);
         auto* item = new QListWidgetItem(blankIcon, label);
         item->setData(kEntryRole, k);
-        item->setData(Qt::UserRole, blank);
         item->setSizeHint(QSize(kThumbWidth, kThumbHeight + lineHeight + 6));
         item->setToolTip(label);
         m_list->addItem(item);
@@ -369,8 +370,9 @@ void CImageBrowser::OnBuilt(int index, const QImage& cell) {
         RemoveRow(m_list->row(item)); // no gap: the next picture takes its place
         return;
     }
+    // One change of the item: the view lays out and paints once per thumbnail.
+    m_cells[static_cast<std::size_t>(index)] = cell;
     item->setIcon(QIcon(QPixmap::fromImage(cell)));
-    item->setData(Qt::UserRole, cell);
     emit thumbnailShown(m_list->row(item));
 }
 
@@ -388,7 +390,10 @@ void CImageBrowser::RemoveRow(int row) {
 
 QImage CImageBrowser::Thumbnail(int row) const {
     const QListWidgetItem* item = m_list->item(row);
-    return item ? item->data(Qt::UserRole).value<QImage>() : QImage();
+    const int entry = item ? item->data(kEntryRole).toInt() : -1;
+    return entry >= 0 && entry < static_cast<int>(m_cells.size())
+               ? m_cells[static_cast<std::size_t>(entry)]
+               : QImage();
 }
 
 bool CImageBrowser::Building() const {

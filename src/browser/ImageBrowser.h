@@ -45,7 +45,8 @@ public:
     static constexpr int kCellPitch = 106;
     static constexpr int kFirstCellX = 6;
 
-    explicit CImageBrowser(QWidget* parent = nullptr, ThumbnailFunction build = &BuildThumbnail);
+    // build: how a file becomes its cell (none: the cache and the loader, see PrepareThumbnail).
+    explicit CImageBrowser(QWidget* parent = nullptr, ThumbnailFunction build = {});
     ~CImageBrowser() override;
 
     // How a file becomes a document (the application's OpenDocumentFile).
@@ -126,6 +127,7 @@ private:
     QString m_folder;
     QStringList m_entries;
     std::vector<QListWidgetItem*> m_itemOfEntry; // null once its item is gone
+    std::vector<QImage> m_cells;                 // the cell of each entry as drawn
     int m_current = 0;
     bool m_buildPending = false;
 };
