@@ -15,6 +15,7 @@
 #include "framework/DocTemplate.h"
 #include "framework/Ids.h"
 #include "imaging/LBase.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 #include "ui/BmpBtnCaption.h"
 #include "ui/PreviewDlg.h"
@@ -134,9 +135,9 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
 }
 
 CDocument* CTessalyApp::OpenDocumentFile(const QString& path) {
-    QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile()) return nullptr;
-    const QString full = info.absoluteFilePath();
+    // By the name's own bytes: a name that is not UTF-8 opens too.
+    if (path.isEmpty() || !IsRegularFile(path)) return nullptr;
+    const QString full = AbsoluteFilePath(path);
     for (CDocument* document : m_template->Documents()) {
         if (document->GetPathName() == full) {
             if (CChildFrame* frame = document->Frame()) m_frame->MdiArea()->setActiveSubWindow(frame);

@@ -1,6 +1,7 @@
 #include "browser/FileOps.h"
 
-#include <QFile>
+#include "platform/FileNames.h"
+
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -14,7 +15,7 @@
 namespace tsl {
 namespace {
 
-std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string Native(const QString& path) { return NativePath(path); }
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');

@@ -1,5 +1,8 @@
 #include "browser/ImageBrowser.h"
 
+#include "platform/FileNames.h"
+#include "ui/WorkerChannel.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -10,6 +13,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStorageInfo>
+#include <QThreadPool>
 #include <QTreeWidget>
 
 #include <dirent.h>
@@ -34,7 +38,7 @@ bool IsFolder(const std::string& path) {
 // The visible sub-folders of folder, sorted by name ignoring case.
 QStringList SubFolders(const QString& folder, bool firstOnly = false) {
     QStringList names;
-    const QByteArray dir = QFile::encodeName(folder);
+    const QByteArray dir = EncodeFileName(folder);
     DIR* stream = ::opendir(dir.constData());
     if (!stream) return names;
     const std::string base = dir.endsWith('/') ? dir.toStdString() : dir.toStdString() + "/";
@@ -43,12 +47,25 @@ QStringList SubFolders(const QString& folder, bool firstOnly = false) {
         if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
             continue;
         if (!IsFolder(base + entry->d_name)) continue;
-        names << QFile::decodeName(entry->d_name);
+        names << DecodeFileName(QByteArray(entry->d_name));
         if (firstOnly) break;
     }
     ::closedir(stream);
     std::sort(names.begin(), names.end(), NameLess);
     return names;
+}
+
+// The workers that look into the tree's folders for sub-folders. Their own few threads: a
+// folder on a slow or hung mount holds up one of them, never the thumbnails. Never destroyed,
+// so that a check that does not return cannot hold up the end of the program either.
+QThreadPool& FolderCheckWorkers() {
+    static QThreadPool* pool = [] {
+        auto* workers = new QThreadPool;
+        workers->setMaxThreadCount(4);
+        workers->setExpiryTimeout(5000);
+        return workers;
+    }();
+    return *pool;
 }
 
 // The list view with the strip's positions: every layout of the view's own (after items come
@@ -81,7 +98,12 @@ QString Join(const QString& folder, const QString& name) {
 
 } // namespace
 
-CImageBrowser::CImageBrowser(QWidget* parent, ThumbnailFunction build) : QDialog(parent) {
+struct CImageBrowser::FolderChecks : CWorkerChannel<CImageBrowser> {
+    using CWorkerChannel::CWorkerChannel;
+};
+
+CImageBrowser::CImageBrowser(QWidget* parent, ThumbnailFunction build)
+    : QDialog(parent), m_folderChecks(std::make_shared<FolderChecks>(this)) {
     setWindowTitle(QStringLiteral("Image Browser"));
     setObjectName(QStringLiteral("ImageBrowser"));
     setModal(false);
@@ -150,36 +172,61 @@ CImageBrowser::CImageBrowser(QWidget* parent, ThumbnailFunction build) : QDialog
     resize(760, 420);
 }
 
-CImageBrowser::~CImageBrowser() { m_builder->Cancel(); }
+CImageBrowser::~CImageBrowser() {
+    m_folderChecks->Detach();
+    m_builder->Cancel();
+}
 
 void CImageBrowser::FillTopLevel() {
     AddFolderItem(nullptr, QStringLiteral("Home"), QDir::homePath());
     AddFolderItem(nullptr, QStringLiteral("File System"), QStringLiteral("/"));
-    // Removable and other mounted volumes, where the desktop mounts them.
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = volume.rootPath();
-        if (!volume.isValid() || !volume.isReady()) continue;
-        if (!root.startsWith(QStringLiteral("/media/")) && !root.startsWith(QStringLiteral("/mnt/")) &&
-            !root.startsWith(QStringLiteral("/run/media/")))
-            continue;
-        const QString name = volume.displayName().isEmpty() ? root : volume.displayName();
-        AddFolderItem(nullptr, name, root);
-    }
     if (QTreeWidgetItem* first = m_tree->topLevelItem(0)) first->setExpanded(true);
+    // Removable and other mounted volumes, where the desktop mounts them, found on a worker:
+    // asking a volume whether it is ready waits for it.
+    std::shared_ptr<FolderChecks> channel = m_folderChecks;
+    const quint64 generation = channel->Generation();
+    FolderCheckWorkers().start([channel, generation] {
+        QList<QPair<QString, QString>> volumes; // name, root
+        for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+            const QString root = volume.rootPath();
+            if (!root.startsWith(QStringLiteral("/media/")) && !root.startsWith(QStringLiteral("/mnt/")) &&
+                !root.startsWith(QStringLiteral("/run/media/")))
+                continue;
+            if (!volume.isValid() || !volume.isReady()) continue;
+            volumes.append({volume.displayName().isEmpty() ? root : volume.displayName(), root});
+        }
+        channel->Post(generation, [volumes](CImageBrowser* owner) {
+            for (const auto& [name, root] : volumes) owner->AddFolderItem(nullptr, name, root);
+        });
+    });
 }
 
 QTreeWidgetItem* CImageBrowser::AddFolderItem(QTreeWidgetItem* parent, const QString& text,
                                               const QString& path) {
     static const QFileIconProvider icons;
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-    item->setText(0, text.left(260));
+    item->setText(0, DisplayFileName(text).left(260));
     item->setIcon(0, icons.icon(QFileIconProvider::Folder));
     item->setData(0, kPathRole, path);
     item->setData(0, kFilledRole, false);
-    item->setChildIndicatorPolicy(SubFolders(path, true).isEmpty()
-                                      ? QTreeWidgetItem::DontShowIndicator
-                                      : QTreeWidgetItem::ShowIndicator);
+    // An expander until a worker has found no sub-folder in it.
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    m_checking.insert(item);
+    std::shared_ptr<FolderChecks> channel = m_folderChecks;
+    const quint64 generation = channel->Generation();
+    FolderCheckWorkers().start([channel, generation, item, path] {
+        if (!channel->IsCurrent(generation)) return;
+        const bool has = !SubFolders(path, true).isEmpty();
+        channel->Post(generation, [item, has](CImageBrowser* owner) { owner->OnChecked(item, has); });
+    });
     return item;
+}
+
+void CImageBrowser::OnChecked(QTreeWidgetItem* item, bool hasSubFolders) {
+    if (!m_checking.remove(item)) return;
+    // A filled item knows its children already.
+    if (!hasSubFolders && !IsFilled(item))
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
 }
 
 bool CImageBrowser::IsFilled(const QTreeWidgetItem* item) {
@@ -208,7 +255,7 @@ QTreeWidgetItem* CImageBrowser::FindItem(const QString& path) const {
 }
 
 void CImageBrowser::SelectFolder(const QString& folder) {
-    const QString target = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString target = AbsoluteFilePath(folder);
     // Walk down from the deepest top-level item that holds the folder.
     QTreeWidgetItem* item = nullptr;
     int bestLength = -1;
@@ -256,6 +303,7 @@ void CImageBrowser::ShowFolder(const QString& folder) {
     m_builder->Cancel();
     m_list->clear();
     m_itemOfEntry.clear();
+    m_cells.clear();
     m_entries.clear();
     m_current = 0;
     if (!isVisible()) { // listed and built when the window is shown
@@ -281,12 +329,13 @@ void CImageBrowser::BuildThumbnails() {
     blank.fill(Qt::white);
     const QIcon blankIcon(QPixmap::fromImage(blank));
     const int lineHeight = m_list->fontMetrics().height();
+    m_cells.assign(static_cast<std::size_t>(m_entries.size()), blank);
     for (int k = 0; k < m_entries.size(); ++k) {
-        auto* item = new QListWidgetItem(blankIcon, m_entries[k]);
+        const QString label = DisplayFileName(m_entries[k]);
+        auto* item = new QListWidgetItem(blankIcon, label);
         item->setData(kEntryRole, k);
-        item->setData(Qt::UserRole, blank);
         item->setSizeHint(QSize(kThumbWidth, kThumbHeight + lineHeight + 6));
-        item->setToolTip(m_entries[k]);
+        item->setToolTip(label);
         m_list->addItem(item);
         m_itemOfEntry.push_back(item);
     }
@@ -321,8 +370,9 @@ void CImageBrowser::OnBuilt(int index, const QImage& cell) {
         RemoveRow(m_list->row(item)); // no gap: the next picture takes its place
         return;
     }
+    // One change of the item: the view lays out and paints once per thumbnail.
+    m_cells[static_cast<std::size_t>(index)] = cell;
     item->setIcon(QIcon(QPixmap::fromImage(cell)));
-    item->setData(Qt::UserRole, cell);
     emit thumbnailShown(m_list->row(item));
 }
 
@@ -340,16 +390,25 @@ void CImageBrowser::RemoveRow(int row) {
 
 QImage CImageBrowser::Thumbnail(int row) const {
     const QListWidgetItem* item = m_list->item(row);
-    return item ? item->data(Qt::UserRole).value<QImage>() : QImage();
+    const int entry = item ? item->data(kEntryRole).toInt() : -1;
+    return entry >= 0 && entry < static_cast<int>(m_cells.size())
+               ? m_cells[static_cast<std::size_t>(entry)]
+               : QImage();
 }
 
 bool CImageBrowser::Building() const {
     return m_buildPending || m_builder->Listing() || m_builder->Pending() > 0;
 }
 
-QString CImageBrowser::PathOf(int row) const {
+QString CImageBrowser::NameOf(int row) const {
     const QListWidgetItem* item = m_list->item(row);
-    return item ? Join(m_folder, item->text()) : QString();
+    const int entry = item ? item->data(kEntryRole).toInt() : -1;
+    return entry >= 0 && entry < m_entries.size() ? m_entries[entry] : QString();
+}
+
+QString CImageBrowser::PathOf(int row) const {
+    const QString name = NameOf(row);
+    return name.isEmpty() ? name : Join(m_folder, name);
 }
 
 void CImageBrowser::OnCommand(int id) {

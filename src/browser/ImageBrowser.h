@@ -12,10 +12,12 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QListWidget;
@@ -43,7 +45,8 @@ public:
     static constexpr int kCellPitch = 106;
     static constexpr int kFirstCellX = 6;
 
-    explicit CImageBrowser(QWidget* parent = nullptr, ThumbnailFunction build = &BuildThumbnail);
+    // build: how a file becomes its cell (none: the cache and the loader, see PrepareThumbnail).
+    explicit CImageBrowser(QWidget* parent = nullptr, ThumbnailFunction build = {});
     ~CImageBrowser() override;
 
     // How a file becomes a document (the application's OpenDocumentFile).
@@ -68,6 +71,8 @@ public:
     QTreeWidgetItem* FindItem(const QString& path) const;
     // Whether item's children have been filled.
     static bool IsFilled(const QTreeWidgetItem* item);
+    // Tree items whose folders the workers are still looking into for sub-folders.
+    int FolderChecksPending() const { return static_cast<int>(m_checking.size()); }
 
     // The popup menu 151 (its actions carry the command ids as data) and its commands.
     QMenu* PopupMenu() const { return m_popup; }
@@ -96,6 +101,7 @@ private:
     void Fill(QTreeWidgetItem* item);
     QTreeWidgetItem* AddFolderItem(QTreeWidgetItem* parent, const QString& text,
                                    const QString& path);
+    void OnChecked(QTreeWidgetItem* item, bool hasSubFolders);
     void OnSelectionChanged(QTreeWidgetItem* item);
     void ShowFolder(const QString& folder);
     void OnListed(const QString& folder, const QStringList& names);
@@ -105,9 +111,14 @@ private:
     void PlaceFrom(int row);
     void UpdateVisibleRange();
     void Relayout();
+    // The file name of list item row (as the folder holds it) and its path.
+    QString NameOf(int row) const;
     QString PathOf(int row) const;
     std::vector<int> SelectedRowsHighestFirst() const;
 
+    struct FolderChecks;
+    std::shared_ptr<FolderChecks> m_folderChecks;
+    QSet<QTreeWidgetItem*> m_checking;
     QTreeWidget* m_tree = nullptr;
     QListWidget* m_list = nullptr;
     QMenu* m_popup = nullptr;
@@ -116,6 +127,7 @@ private:
     QString m_folder;
     QStringList m_entries;
     std::vector<QListWidgetItem*> m_itemOfEntry; // null once its item is gone
+    std::vector<QImage> m_cells;                 // the cell of each entry as drawn
     int m_current = 0;
     bool m_buildPending = false;
 };

@@ -6,11 +6,10 @@
 #include "browser/ImageBrowser.h"
 #include "codecs/CBmp.h"
 #include "document/ImageFiles.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 #include "ui/FolderDialog.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QListWidget>
 
 #include <unistd.h>
@@ -50,33 +49,34 @@ void CImageBrowser::CopyOrMove(bool move) {
     }
     platform::CWaitCursor wait;
     for (int row : SelectedRowsHighestFirst()) {
-        const QString name = m_list->item(row)->text();
+        const QString name = NameOf(row);
+        const QString shown = DisplayFileName(name);
         const QString source = m_folder + QLatin1Char('/') + name;
         const QString target = destination + QLatin1Char('/') + name;
         bool overwrite = false;
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+        if (PathExists(target)) {
             overwrite = Platform().prompt->MessageBox(
-                            this, target + QStringLiteral(" already exists. Overwrite?"),
+                            this, DisplayFileName(target) + QStringLiteral(" already exists. Overwrite?"),
                             QStringLiteral("Tessaly"), platform::Buttons::YesNo,
                             platform::Icon::Question) == platform::IDYES;
             if (!overwrite) {
                 // Declined: the copy does not take place, and a move keeps its source.
-                Say(this, QStringLiteral("Copy of ") + name + QStringLiteral(" failed"));
+                Say(this, QStringLiteral("Copy of ") + shown + QStringLiteral(" failed"));
                 continue;
             }
         }
         if (!move) {
             if (!CopyFileSafely(source, target, overwrite))
-                Say(this, QStringLiteral("Copy of ") + name + QStringLiteral(" failed"));
+                Say(this, QStringLiteral("Copy of ") + shown + QStringLiteral(" failed"));
             continue;
         }
         switch (MoveFileSafely(source, target, overwrite)) {
         case MoveResult::Moved: RemoveRow(row); break;
         case MoveResult::CopyFailed:
-            Say(this, QStringLiteral("Copy of ") + name + QStringLiteral(" failed"));
+            Say(this, QStringLiteral("Copy of ") + shown + QStringLiteral(" failed"));
             break;
         case MoveResult::DeleteFailed:
-            Say(this, QStringLiteral("Could not delete ") + name);
+            Say(this, QStringLiteral("Could not delete ") + shown);
             break;
         }
     }
@@ -89,11 +89,11 @@ void CImageBrowser::Delete() {
                                       platform::Icon::Question) != platform::IDOK)
         return;
     for (int row : SelectedRowsHighestFirst()) {
-        const QString path = m_folder + QLatin1Char('/') + m_list->item(row)->text();
-        if (::unlink(QFile::encodeName(path).constData()) == 0)
+        const QString path = PathOf(row);
+        if (::unlink(EncodeFileName(path).constData()) == 0)
             RemoveRow(row);
         else
-            Say(this, QStringLiteral("Could not delete ") + path);
+            Say(this, QStringLiteral("Could not delete ") + DisplayFileName(path));
     }
 }
 
@@ -101,7 +101,7 @@ void CImageBrowser::CopyToClipboard() {
     platform::CWaitCursor wait;
     std::vector<int> rows = SelectedRowsHighestFirst();
     if (rows.empty()) return;
-    const QString path = m_folder + QLatin1Char('/') + m_list->item(rows.back())->text();
+    const QString path = PathOf(rows.back());
     CBmp holder;
     int bitsPerPixel = 0;
     if (!LoadImageFile(path, holder, true, bitsPerPixel)) return; // the clipboard stays

@@ -1,12 +1,13 @@
 #include "browser/ThumbnailCache.h"
 
+#include "platform/FileNames.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QUrl>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,7 +27,7 @@ QString Digest(const QString& uri) {
 }
 
 bool FileStat(const QString& path, struct stat& st) {
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(EncodeFileName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 QString MTimeText(const struct stat& st) { return QString::number(qint64(st.st_mtime)); }
@@ -86,8 +87,7 @@ CThumbnailCache::CThumbnailCache() : m_folder(CacheFolder()) {}
 CThumbnailCache::CThumbnailCache(const QString& folder) : m_folder(folder) {}
 
 QString CThumbnailCache::Uri(const QString& path) {
-    return QString::fromLatin1(
-        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded());
+    return QString::fromLatin1(FileUri(AbsoluteFilePath(path)));
 }
 
 QString CThumbnailCache::EntryPath(const QString& path) const {
@@ -103,7 +103,7 @@ QImage CThumbnailCache::Find(const QString& path, QSize& ownSize) const {
     struct stat st {};
     if (!FileStat(path, st)) return {};
     // The cache's own files are never thumbnailed from the cache.
-    if (QFileInfo(path).absoluteFilePath().startsWith(m_folder + QLatin1Char('/'))) return {};
+    if (AbsoluteFilePath(path).startsWith(m_folder + QLatin1Char('/'))) return {};
     return ReadEntry(EntryPath(path), Uri(path), st, &ownSize);
 }
 
@@ -115,7 +115,7 @@ bool CThumbnailCache::HasFailed(const QString& path) const {
 bool CThumbnailCache::Store(const QString& path, const QImage& picture, QSize ownSize) const {
     struct stat st {};
     if (picture.isNull() || !FileStat(path, st)) return false;
-    if (QFileInfo(path).absoluteFilePath().startsWith(m_folder + QLatin1Char('/'))) return false;
+    if (AbsoluteFilePath(path).startsWith(m_folder + QLatin1Char('/'))) return false;
     QImage image = picture;
     if (image.width() > kSize || image.height() > kSize)
         image = image.scaled(kSize, kSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);

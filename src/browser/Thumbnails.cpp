@@ -3,10 +3,10 @@
 #include "browser/ThumbnailCache.h"
 #include "core/Extensions.h"
 #include "document/ImageFiles.h"
+#include "platform/FileNames.h"
 #include "ui/PreviewLoad.h"
 #include "ui/WorkerChannel.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QThreadPool>
 
@@ -25,7 +25,7 @@ bool NameLess(const QString& a, const QString& b) {
 
 QStringList ListImageFiles(const QString& folder) {
     QStringList names;
-    const QByteArray dir = QFile::encodeName(folder);
+    const QByteArray dir = EncodeFileName(folder);
     DIR* stream = ::opendir(dir.constData());
     if (!stream) return names;
     while (const dirent* entry = ::readdir(stream)) {
@@ -35,7 +35,7 @@ QStringList ListImageFiles(const QString& folder) {
         struct stat st {};
         const std::string path = std::string(dir.constData()) + "/" + name;
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        names << QFile::decodeName(QByteArray::fromStdString(name));
+        names << DecodeFileName(QByteArray::fromStdString(name)); // every byte kept
     }
     ::closedir(stream);
     std::sort(names.begin(), names.end(), NameLess);
@@ -61,24 +61,26 @@ QImage ThumbnailCell(const QImage& picture, QSize ownSize) {
     return cell;
 }
 
-QImage BuildThumbnail(const QString& path) {
-    CThumbnailCache cache;
+ThumbnailWork PrepareThumbnail(const QString& path) {
+    const CThumbnailCache cache;
     QSize ownSize;
-    QImage picture = cache.Find(path, ownSize);
-    if (picture.isNull()) {
-        if (cache.HasFailed(path)) return {};
-        PreviewPicture loaded;
-        // At least the cache's size on the long side: the entry written serves other programs.
-        const QSize box(CThumbnailCache::kSize, CThumbnailCache::kSize);
-        if (!LoadQuietly(&LoadPreviewImage, path, box, loaded)) {
-            cache.StoreFailure(path);
-            return {};
-        }
-        ownSize = QSize(loaded.width, loaded.height);
-        picture = loaded.image;
-        cache.Store(path, picture, ownSize);
-    }
-    return ThumbnailCell(picture, ownSize);
+    const QImage cached = cache.Find(path, ownSize);
+    if (!cached.isNull()) return {ThumbnailCell(cached, ownSize), {}};
+    if (cache.HasFailed(path)) return {};
+    PreviewPicture loaded;
+    // At least the cache's size on the long side: the entry written serves other programs.
+    const QSize box(CThumbnailCache::kSize, CThumbnailCache::kSize);
+    if (!LoadQuietly(&LoadPreviewImage, path, box, loaded))
+        return {QImage(), [cache, path] { cache.StoreFailure(path); }};
+    ownSize = QSize(loaded.width, loaded.height);
+    return {ThumbnailCell(loaded.image, ownSize),
+            [cache, path, picture = loaded.image, ownSize] { cache.Store(path, picture, ownSize); }};
+}
+
+QImage BuildThumbnail(const QString& path) {
+    ThumbnailWork work = PrepareThumbnail(path);
+    if (work.store) work.store();
+    return work.cell;
 }
 
 // The number of the current folder's work, and the builder while it lives.
@@ -161,16 +163,21 @@ void CThumbnailBuilder::Pump() {
         ThumbnailFunction build = m_build;
         PreviewWorkers().start([channel, generation, index, path, build] {
             if (!channel->IsCurrent(generation)) return; // another folder since
-            QImage cell;
+            ThumbnailWork work;
             try {
-                cell = build(path);
+                work = build ? ThumbnailWork{build(path), {}} : PrepareThumbnail(path);
             } catch (const std::exception&) { // out of memory for one file: no thumbnail
-                cell = QImage();
+                work = {};
             }
-            channel->Post(generation, [generation, index, cell = std::move(cell)](
+            channel->Post(generation, [generation, index, cell = std::move(work.cell)](
                                           CThumbnailBuilder* owner) {
                 owner->Deliver(generation, index, cell);
             });
+            // The cache entry after the cell: the window does not wait for the disk.
+            try {
+                if (work.store) work.store();
+            } catch (const std::exception&) {
+            }
         });
     }
 }

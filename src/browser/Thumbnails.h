@@ -35,16 +35,26 @@ QStringList ListImageFiles(const QString& folder);
 // picture may already be reduced (a scaled decode); its own size decides the placement.
 QImage ThumbnailCell(const QImage& picture, QSize ownSize);
 
-// Loads a file and draws its cell, quietly; a null image when it does not load. Safe on a
-// worker thread.
+// A file's cell from the desktop's thumbnail cache or its decoded picture, quietly (a null
+// cell when it does not load), and the cache entry still to be written for a decoded picture
+// (empty when there is none): the builder writes it after the cell is on its way to the
+// window. Safe on a worker thread.
+struct ThumbnailWork {
+    QImage cell;
+    std::function<void()> store;
+};
+ThumbnailWork PrepareThumbnail(const QString& path);
+
+// PrepareThumbnail with its cache entry written at once.
 using ThumbnailFunction = std::function<QImage(const QString& path)>;
 QImage BuildThumbnail(const QString& path);
 
 class CThumbnailBuilder : public QObject {
     Q_OBJECT
 public:
-    explicit CThumbnailBuilder(ThumbnailFunction build = &BuildThumbnail,
-                               QObject* parent = nullptr);
+    // build: how a file becomes its cell; none: PrepareThumbnail, its cache entry written
+    // after the cell is delivered.
+    explicit CThumbnailBuilder(ThumbnailFunction build = {}, QObject* parent = nullptr);
     ~CThumbnailBuilder() override;
 
     // Lists folder's image files on a worker (a slow or hung file system never holds up the

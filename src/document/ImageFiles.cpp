@@ -7,6 +7,7 @@
 #include "codecs/Jpeg.h"
 #include "imaging/LBase.h"
 #include "imaging/LBitmap.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
 
@@ -19,7 +20,8 @@ QString ExtensionOf(const QString& path) {
     return QString::fromStdString(tsl::ExtensionOf(path.toStdString()));
 }
 
-std::string Local(const QString& path) { return path.toLocal8Bit().toStdString(); }
+// The path's own bytes, also those of a name that is not UTF-8.
+std::string Local(const QString& path) { return NativePath(path); }
 
 } // namespace
 

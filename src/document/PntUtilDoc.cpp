@@ -9,6 +9,7 @@
 #include "framework/MdiFrame.h"
 #include "imaging/LBitmap.h"
 #include "platform/FileFilter.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -111,7 +112,7 @@ bool CPntUtilDoc::OnSaveDocument(const QString& path) {
 }
 
 bool CPntUtilDoc::DoSave() {
-    if (!GetPathName().isEmpty() && QFileInfo(GetPathName()).isFile())
+    if (!GetPathName().isEmpty() && IsRegularFile(GetPathName()))
         return OnSaveDocument(GetPathName());
     return DoSaveAs();
 }
@@ -167,7 +168,7 @@ bool CPntUtilDoc::SaveModified() {
         SetModifiedFlag(false);
         return true;
     }
-    if (!GetPathName().isEmpty() && QFileInfo(GetPathName()).isFile())
+    if (!GetPathName().isEmpty() && IsRegularFile(GetPathName()))
         return OnSaveDocument(GetPathName());
     return DoSaveAs(QStringLiteral("*"), QStringLiteral("Untitled"));
 }

@@ -1,26 +1,17 @@
 #include "ui/PreviewLoad.h"
 
 #include "core/Services.h"
+#include "platform/FileNames.h"
 #include "ui/WorkerChannel.h"
 
 #include <QRect>
 #include <QThread>
 #include <QThreadPool>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <exception>
 
 namespace tsl {
-namespace {
-
-bool IsRegularFile(const QString& path) {
-    struct stat st {};
-    return ::stat(path.toLocal8Bit().constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
 
 // At least three workers, so that a new preview request finds one free even while two
 // overtaken decodes of large files are still running. At exit the pool waits for a decode

@@ -3,16 +3,21 @@
 
 #include "browser/FileOps.h"
 #include "browser/BrowserKit.h"
+#include "platform/FileNames.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 namespace tsl {
 namespace {
@@ -188,6 +193,57 @@ TEST_F(BrowserFileOps, CopyToClipboardPutsTheFirstSelectedImageThere) {
     ASSERT_EQ(Script().messages.size(), 1u);
     EXPECT_TRUE(Script().messages[0].text.startsWith(dir + "/a.png: "));
     EXPECT_EQ(QColor(Script().services().clipboard->Image().pixel(0, 0)), QColor(qRgb(2, 2, 2)));
+}
+
+// Names that are not UTF-8 are copied, moved, deleted and put on the clipboard by their bytes,
+// and shown in the messages with a replacement character.
+TEST_F(BrowserFileOps, NamesThatAreNotUtf8WorkInEveryOperation) {
+    const QByteArray from = EncodeFileName(dir), to = EncodeFileName(dest);
+    const QByteArray x = "x\xe9.png", y = "y\xff.png";
+    Picture("x-source.png", 8, 6, qRgb(7, 7, 7));
+    Picture("y-source.png", 8, 6, qRgb(9, 9, 9));
+    ASSERT_EQ(::rename((from + "/x-source.png").constData(), (from + "/" + x).constData()), 0);
+    ASSERT_EQ(::rename((from + "/y-source.png").constData(), (from + "/" + y).constData()), 0);
+    auto exists = [](const QByteArray& path) { return ::access(path.constData(), F_OK) == 0; };
+    auto read = [](const QByteArray& path) {
+        std::ifstream in(path.toStdString(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string xBytes = read(from + "/" + x);
+    ASSERT_GT(xBytes.size(), 20u);
+    ASSERT_TRUE(Browse(dest)); // away and back: the folder is read again
+    ASSERT_TRUE(Browse(dir));
+    ASSERT_EQ(Labels(), QStringList({"a.png", "b.png", "c.png", QStringLiteral("x\uFFFD.png"),
+                                     QStringLiteral("y\uFFFD.png")}));
+
+    SelectRows({3});
+    browser->OnCommand(ID_BROWSER_COPY_CLIPBOARD);
+    EXPECT_EQ(QColor(Script().services().clipboard->Image().pixel(0, 0)), QColor(qRgb(7, 7, 7)));
+
+    Script().folderAnswers.push_back(dest);
+    browser->OnCommand(ID_BROWSER_COPY_TO);
+    ASSERT_TRUE(exists(to + "/" + x));
+    EXPECT_EQ(read(to + "/" + x), xBytes);
+    // Again: the question and the failure name it as it is shown.
+    Script().folderAnswers.push_back(dest);
+    Script().promptAnswers = {IDNO, IDOK};
+    browser->OnCommand(ID_BROWSER_COPY_TO);
+    EXPECT_EQ(Texts(), QStringList({dest + QStringLiteral("/x\uFFFD.png already exists. Overwrite?"),
+                                    QStringLiteral("Copy of x\uFFFD.png failed")}));
+
+    SelectRows({4});
+    Script().folderAnswers.push_back(dest);
+    browser->OnCommand(ID_BROWSER_MOVE_TO);
+    EXPECT_TRUE(exists(to + "/" + y));
+    EXPECT_FALSE(exists(from + "/" + y));
+    EXPECT_EQ(Labels().size(), 4);
+
+    SelectRows({3});
+    Script().promptAnswers = {IDOK};
+    browser->OnCommand(ID_BROWSER_DELETE);
+    EXPECT_FALSE(exists(from + "/" + x));
+    EXPECT_EQ(Labels(), QStringList({"a.png", "b.png", "c.png"}));
+    EXPECT_EQ(Script().messages.size(), 3u); // the two above and Delete's question
 }
 
 // The disk filling up mid-copy (a file size limit, which binds root too) leaves no partial

@@ -2,13 +2,18 @@
 
 #include "browser/Thumbnails.h"
 #include "browser/BrowserKit.h"
+#include "browser/ThumbnailCache.h"
+#include "document/ImageFiles.h"
+#include "platform/FileNames.h"
 
 #include <QBuffer>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTreeWidget>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -106,6 +111,8 @@ TEST_F(BrowserTest, TreeFillsAnItemOnceOnExpansionOrOnSelection) {
     EXPECT_EQ(top->child(0)->text(0), "alpha");
     EXPECT_EQ(top->child(1)->text(0), "Beta");
     EXPECT_EQ(top->child(2)->text(0), "gamma");
+    // Whether a child has sub-folders is found out on a worker; until then it shows an expander.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->FolderChecksPending() == 0; }, 10000));
     EXPECT_EQ(top->child(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
     EXPECT_EQ(top->child(2)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
     QTreeWidgetItem* alpha = top->child(0);
@@ -238,6 +245,55 @@ TEST_F(BrowserTest, NamesWithSpacesQuotesAndNewlinesShowAndOpen) {
     EXPECT_EQ(browser->Thumbnail(0).pixel(50, 37), qRgb(5, 6, 7));
     browser->OnCommand(ID_BROWSER_OPEN);
     EXPECT_EQ(opened, QStringList({dir + "/" + odd}));
+}
+
+TEST_F(BrowserTest, NamesThatAreNotUtf8ShowLoadAndOpen) {
+    // Made by their bytes: Qt's own names could not hold them.
+    const QByteArray folder = EncodeFileName(dir);
+    const QByteArray raw[] = {"caf\xe9.png", "\xff\xfe odd.png", "caf\xc3\xa9.png"};
+    const QRgb colours[] = {qRgb(10, 0, 0), qRgb(0, 20, 0), qRgb(0, 0, 30)};
+    for (int i = 0; i < 3; ++i) {
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(colours[i]);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(image.save(&buffer, "PNG"));
+        const int fd = ::open((folder + "/" + raw[i]).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+        ::close(fd);
+    }
+    ASSERT_TRUE(Browse(dir));
+    ASSERT_EQ(browser->List()->count(), 3);
+    // Sorted ignoring case, "caf" then the kept byte or the UTF-8 letter, then 0xff.
+    EXPECT_EQ(Labels(), QStringList({QString::fromUtf8("caf\xc3\xa9.png"), QStringLiteral("caf\uFFFD.png"),
+                                     QStringLiteral("\uFFFD\uFFFD odd.png")}));
+    const int order[] = {2, 0, 1};
+    for (int row = 0; row < 3; ++row) {
+        const QByteArray name = raw[order[row]];
+        EXPECT_EQ(EncodeFileName(browser->FileEntries()[row]), name);
+        EXPECT_EQ(browser->Thumbnail(row).pixel(50, 37), colours[order[row]]) << row;
+        // Its cache entry (written after the cell is shown) names the file by its bytes.
+        const QString entryPath = CThumbnailCache().EntryPath(dir + "/" + browser->FileEntries()[row]);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(entryPath); }, 10000));
+        const QImage entry(entryPath);
+        EXPECT_EQ(entry.text("Thumb::URI").toLatin1(),
+                  "file://" + (folder + "/" + name).toPercentEncoding("!$&'()*+,/:=@"));
+    }
+    EXPECT_TRUE(QImage(CThumbnailCache().EntryPath(dir + "/" + browser->FileEntries()[1]))
+                    .text("Thumb::URI").endsWith("/caf%E9.png"));
+    SelectRows({0, 1, 2});
+    browser->OnCommand(ID_BROWSER_OPEN);
+    ASSERT_EQ(opened.size(), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(EncodeFileName(opened[row]), folder + "/" + raw[order[row]]);
+        CBmp holder; // the document's own loader
+        int depth = 0;
+        ASSERT_TRUE(LoadImageFile(opened[row], holder, false, depth)) << row;
+        EXPECT_EQ(QColor(holder.Bitmap().pixel(0, 0)), QColor(colours[order[row]]));
+    }
+    EXPECT_TRUE(Script().messages.empty());
 }
 
 // A JPEG of w x h in one colour, with a camera's Exif thumbnail of tw x th in another.
