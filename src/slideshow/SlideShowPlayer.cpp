@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tsl {
 namespace {
@@ -138,7 +139,7 @@ void CSlideShowPlayer::Start() {
     if (!isVisible()) setGeometry(geometry);
     m_frame = QImage(m_width, m_height, QImage::Format_RGB32);
     m_frame.fill(Qt::black);
-    m_shown = m_frame;
+    m_shown = m_frame.copy(); // two buffers kept for the show: no fresh memory per slide
     m_inhibitor.Inhibit(QStringLiteral("Playing a slide show"));
 
     if (m_model->useSound == 1 && !m_model->soundFile.isEmpty() &&
@@ -227,7 +228,10 @@ void CSlideShowPlayer::LoadSlide() {
     m_panY = m_taller ? 0 : (m_height - m_picture.height()) / 2;
     UpdateCursor();
     ComposeAndShow(true);
-    Prefetch();
+    // Once the slide is on the screen: the next one starts decoding, the far ones go.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_ended) Prefetch();
+    });
     if (m_timerActive && !m_ended) m_timer->Start(m_model->delay);
 }
 
@@ -263,7 +267,7 @@ void CSlideShowPlayer::ComposeAndShow(bool transition) {
     }
     if (transition && m_model->useTransitions == 1 && !m_panning && isVisible()) RunTransition();
     // Whether it ran to its end or was cut short, the slide is complete now.
-    m_shown = m_frame;
+    std::memcpy(m_shown.bits(), m_frame.constBits(), static_cast<std::size_t>(m_frame.sizeInBytes()));
     Present(QRect(0, 0, m_width, m_height));
 }
 
@@ -274,8 +278,6 @@ void CSlideShowPlayer::RunTransition() {
     } while (variant == m_lastVariant);
     m_lastVariant = variant;
     TRANSITION t = TransitionForVariant(variant);
-    // The window's buffer starts from what it shows; the transition draws into its own copy.
-    m_shown.detach();
     ++m_busy;
     CScreenTransitionTarget target(*this, m_frame, m_shown, m_transitionMs,
                                    m_screen->refreshRate());

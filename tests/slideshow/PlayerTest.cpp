@@ -322,9 +322,12 @@ TEST_F(Player, TheNextSlideIsDecodedAheadAndThePreviousOneKept) {
     for (const char* name : {"0.png", "1.png", "2.png", "3.png"})
         model.imageEntries << Picture(QString::fromLatin1(name));
     Play();
+    QApplication::processEvents();
     EXPECT_TRUE(player->Decoder().Holds(model.imageEntries[1]));
     Key(Qt::Key_Right);
+    QApplication::processEvents();
     Key(Qt::Key_Right);
+    QApplication::processEvents();
     EXPECT_TRUE(player->Decoder().Holds(model.imageEntries[1]));
     EXPECT_TRUE(player->Decoder().Holds(model.imageEntries[3]));
     EXPECT_FALSE(player->Decoder().Holds(model.imageEntries[0]));
