@@ -1,9 +1,9 @@
 // The slide-show player's advance by key on 24 MP JPEGs: the time from the key press to the
-// composed slide on the window (the key's handler returns once it is presented), with the next slide decoded ahead while the current one shows,
-// beside the time a plain decode of the same file takes with djpeg (libjpeg-turbo-progs) and the
-// player's own cold start (decoding the first slide while the user waits). The screen is the
-// platform's (offscreen 800 x 800 unless QT_QPA_PLATFORM says otherwise).
-// Environment: TSL_BENCH_SLIDES_MP (default 24).
+// composed slide on the window (the key's handler returns once it is presented), with the next
+// slide decoded ahead while the current one shows, beside the time a plain decode of the same file
+// takes with djpeg (libjpeg-turbo-progs) and the player's own cold start (decoding the first slide
+// while the user waits). The screen is the platform's (offscreen 800 x 800 unless QT_QPA_PLATFORM
+// says otherwise). Environment: TSL_BENCH_SLIDES_MP (default 24).
 
 #include "platform/Scripted.h"
 #include "slideshow/SlideShowModel.h"
@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
         advances.push_back(clock.nsecsElapsed() / 1e6);
     }
     std::printf("advances:");
-    for (double a : advances) std::printf(" %.1f", a);
+    for (double a : advances)
+        std::printf(" %.1f", a);
     std::printf(" ms\n");
     std::vector<double> backs;
     for (int i = 0; i < 3; ++i) {
@@ -119,11 +120,14 @@ int main(int argc, char** argv) {
     const QSize screen = player.ScreenSize();
     std::printf("screen %d x %d\n", screen.width(), screen.height());
     std::printf("first slide (decoded while the user waits): %.1f ms\n", cold);
-    std::printf("advance by key, next slide decoded ahead: median %.1f ms, worst %.1f ms (goal <= 50)\n",
-                Median(advances), *std::max_element(advances.begin(), advances.end()));
+    std::printf(
+        "advance by key, next slide decoded ahead: median %.1f ms, worst %.1f ms (goal <= 50)\n",
+        Median(advances), *std::max_element(advances.begin(), advances.end()));
     std::printf("back and forth over the kept previous slide: median %.1f ms\n", Median(backs));
-    std::printf("transition variants 0..11 (goal %d ms each):", tsl::CSlideShowPlayer::kTransitionMilliseconds);
-    for (double v : variants) std::printf(" %.0f", v);
+    std::printf("transition variants 0..11 (goal %d ms each):",
+                tsl::CSlideShowPlayer::kTransitionMilliseconds);
+    for (double v : variants)
+        std::printf(" %.0f", v);
     std::printf(" ms\n");
 
     const QString djpeg = QStandardPaths::findExecutable("djpeg");

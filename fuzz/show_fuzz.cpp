@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(read.entries.size() <= static_cast<std::size_t>(tsl::kMaxShowImages),
             "more entries than a show holds");
     std::size_t texts = read.soundFile.size();
-    for (const std::string& entry : read.entries) texts += entry.size();
+    for (const std::string& entry : read.entries)
+        texts += entry.size();
     Require(texts <= size, "texts longer than the file");
 
     const std::vector<std::uint8_t> written = tsl::FormatShowFile(read);

@@ -24,15 +24,18 @@ void CollectTree(const QString& folder, QStringList& out, QSet<QString>& seen) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical.isEmpty() || seen.contains(canonical)) return;
     seen.insert(canonical);
-    for (const QString& name : PlainFiles(folder)) out << folder + QLatin1Char('/') + name;
+    for (const QString& name : PlainFiles(folder))
+        out << folder + QLatin1Char('/') + name;
     const QStringList folders =
         QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, kByName);
     for (const QString& name : folders)
-        if (!name.contains(QLatin1Char('.'))) CollectTree(folder + QLatin1Char('/') + name, out, seen);
+        if (!name.contains(QLatin1Char('.')))
+            CollectTree(folder + QLatin1Char('/') + name, out, seen);
 }
 
 QString WithoutTrailingSlash(QString folder) {
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
     return folder;
 }
 

@@ -15,7 +15,9 @@ CScreenTransitionTarget::CScreenTransitionTarget(CSlideShowPlayer& player, const
                                                  qreal refreshRate)
     : m_player(player), m_source(source), m_screen(screen),
       m_period(qint64{milliseconds} * 1000000),
-      m_frame(static_cast<qint64>(1e9 / (refreshRate >= 20 && refreshRate <= 500 ? refreshRate : 60))) {}
+      m_frame(
+          static_cast<qint64>(1e9 / (refreshRate >= 20 && refreshRate <= 500 ? refreshRate : 60))) {
+}
 
 bool CScreenTransitionTarget::CopyBlock(int srcX, int srcY, int width, int height, int dstX,
                                         int dstY) {

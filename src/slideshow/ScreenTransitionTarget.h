@@ -35,8 +35,8 @@ private:
     CSlideShowPlayer& m_player;
     const QImage& m_source;
     QImage& m_screen;
-    qint64 m_period;     // nanoseconds for the whole transition
-    qint64 m_frame;      // nanoseconds between presented frames
+    qint64 m_period; // nanoseconds for the whole transition
+    qint64 m_frame;  // nanoseconds between presented frames
     std::uint32_t m_steps = 1;
     std::uint32_t m_done = 0;
     QElapsedTimer m_clock;

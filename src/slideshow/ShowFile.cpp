@@ -58,7 +58,8 @@ private:
 };
 
 void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 } // namespace
@@ -116,7 +117,8 @@ std::vector<std::uint8_t> FormatShowFile(const ShowFileData& data) {
     out.push_back(1);
     out.push_back(0);
     AppendU32(out, static_cast<std::uint32_t>(data.entries.size()));
-    for (const std::string& entry : data.entries) AppendCountedText(out, entry);
+    for (const std::string& entry : data.entries)
+        AppendCountedText(out, entry);
     for (std::int32_t v : {data.loop, data.useSound, data.showFileName, data.useTransitions})
         AppendU32(out, static_cast<std::uint32_t>(v));
     AppendCountedText(out, data.soundFile);

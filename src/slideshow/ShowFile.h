@@ -27,7 +27,8 @@ inline constexpr int kMaxShowImages = 32767;
 inline constexpr std::string_view kShowMagic = "SShow";
 
 struct ShowFileData {
-    std::vector<std::string> entries; // the texts as stored: path bytes as the file system holds them
+    std::vector<std::string>
+        entries; // the texts as stored: path bytes as the file system holds them
     std::int32_t loop = 0;
     std::int32_t useSound = 0;
     std::int32_t showFileName = 1;

@@ -14,9 +14,9 @@
 namespace tsl {
 
 struct DecodedSlide {
-    QImage image;    // null when the load failed
+    QImage image; // null when the load failed
     bool ok = false;
-    int status = 0;  // after a failure: what the loader reports (0: nothing to report)
+    int status = 0; // after a failure: what the loader reports (0: nothing to report)
 };
 
 class CSlideDecoder {

@@ -45,7 +45,8 @@ QString CSlideShowModel::PlayPath(int index) const {
 QStringList CSlideShowModel::DisplayNames() const {
     QStringList names;
     names.reserve(imageEntries.size());
-    for (const QString& entry : imageEntries) names << DisplayNameOf(entry);
+    for (const QString& entry : imageEntries)
+        names << DisplayNameOf(entry);
     return names;
 }
 
@@ -87,8 +88,11 @@ QString PathFromBytes(const QByteArray& bytes) {
     qsizetype at = 0;
     while (at < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[at]);
-        const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-                                           : (lead >> 3) == 30 ? 4 : 0;
+        const int length = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 0;
         if (length > 0 && at + length <= bytes.size()) {
             const QByteArray piece = bytes.mid(at, length);
             if (IsValidUtf8(piece)) {
@@ -134,8 +138,7 @@ QString WriteShowFile(const CSlideShowModel& model, const QString& path, ShowFil
     data.soundLoop = model.soundLoop;
     data.advanceMode = model.advanceMode;
     const std::vector<std::uint8_t> bytes = FormatShowFile(data);
-    if (!ReplaceFileContents(PathBytes(path).toStdString(), bytes))
-        return CouldNotSaveText(path);
+    if (!ReplaceFileContents(PathBytes(path).toStdString(), bytes)) return CouldNotSaveText(path);
     return {};
 }
 
@@ -149,9 +152,12 @@ QString ReadShowFile(CSlideShowModel& model, const QString& path) {
     ShowFileData data;
     std::int64_t count = 0;
     switch (ParseShowFile(bytes, data, &count)) {
-    case ShowParse::Ok: break;
-    case ShowParse::BadMagic: return QString::fromLatin1(kNotAShowFileText);
-    case ShowParse::EndsEarly: return DamagedText(path, QStringLiteral("it ends early."));
+    case ShowParse::Ok:
+        break;
+    case ShowParse::BadMagic:
+        return QString::fromLatin1(kNotAShowFileText);
+    case ShowParse::EndsEarly:
+        return DamagedText(path, QStringLiteral("it ends early."));
     case ShowParse::BadCount:
         return DamagedText(path, QStringLiteral("it counts %1 images, and a show holds 0 to %2.")
                                      .arg(count)
@@ -161,7 +167,8 @@ QString ReadShowFile(CSlideShowModel& model, const QString& path) {
     }
     model.imageEntries.clear();
     model.imageEntries.reserve(static_cast<qsizetype>(data.entries.size()));
-    for (const std::string& entry : data.entries) model.imageEntries << Loaded(entry);
+    for (const std::string& entry : data.entries)
+        model.imageEntries << Loaded(entry);
     model.loop = data.loop;
     model.useSound = data.useSound;
     model.showFileName = data.showFileName;

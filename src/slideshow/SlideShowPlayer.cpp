@@ -55,10 +55,14 @@ constexpr Variant kVariants[12] = {
 
 std::uint32_t ButtonMessage(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return kMsgLButtonDown;
-    case Qt::RightButton: return kMsgRButtonDown;
-    case Qt::MiddleButton: return kMsgMButtonDown;
-    default: return 0;
+    case Qt::LeftButton:
+        return kMsgLButtonDown;
+    case Qt::RightButton:
+        return kMsgRButtonDown;
+    case Qt::MiddleButton:
+        return kMsgMButtonDown;
+    default:
+        return 0;
     }
 }
 
@@ -66,12 +70,12 @@ std::uint32_t ButtonMessage(Qt::MouseButton button) {
 
 const std::vector<SlideAccelerator>& SlideShowAccelerators() {
     static const std::vector<SlideAccelerator> table = {
-        {Qt::Key_Right, ID_SLIDE_NEXT},         {Qt::Key_Down, ID_SLIDE_NEXT},
-        {Qt::Key_Space, ID_SLIDE_NEXT},         {Qt::Key_Left, ID_SLIDE_PREVIOUS},
-        {Qt::Key_Up, ID_SLIDE_PREVIOUS},        {Qt::Key_Home, ID_SLIDE_FIRST},
-        {Qt::Key_End, ID_SLIDE_LAST},           {Qt::Key_PageDown, ID_SLIDE_FORWARD_TEN},
-        {Qt::Key_PageUp, ID_SLIDE_BACK_TEN},    {Qt::Key_Escape, ID_SLIDE_CANCEL},
-        {Qt::Key_Return, ID_SLIDE_OK},          {Qt::Key_Enter, ID_SLIDE_OK},
+        {Qt::Key_Right, ID_SLIDE_NEXT},      {Qt::Key_Down, ID_SLIDE_NEXT},
+        {Qt::Key_Space, ID_SLIDE_NEXT},      {Qt::Key_Left, ID_SLIDE_PREVIOUS},
+        {Qt::Key_Up, ID_SLIDE_PREVIOUS},     {Qt::Key_Home, ID_SLIDE_FIRST},
+        {Qt::Key_End, ID_SLIDE_LAST},        {Qt::Key_PageDown, ID_SLIDE_FORWARD_TEN},
+        {Qt::Key_PageUp, ID_SLIDE_BACK_TEN}, {Qt::Key_Escape, ID_SLIDE_CANCEL},
+        {Qt::Key_Return, ID_SLIDE_OK},       {Qt::Key_Enter, ID_SLIDE_OK},
     };
     return table;
 }
@@ -162,15 +166,30 @@ void CSlideShowPlayer::Start() {
 void CSlideShowPlayer::ExecuteCommand(int command) {
     if (m_ended) return;
     switch (command) {
-    case ID_SLIDE_NEXT: Next(1); break;
-    case ID_SLIDE_PREVIOUS: Previous(1); break;
-    case ID_SLIDE_FIRST: GoTo(0); break;
-    case ID_SLIDE_LAST: GoTo(m_model->Count() - 1); break;
-    case ID_SLIDE_FORWARD_TEN: Next(10); break;
-    case ID_SLIDE_BACK_TEN: Previous(10); break;
+    case ID_SLIDE_NEXT:
+        Next(1);
+        break;
+    case ID_SLIDE_PREVIOUS:
+        Previous(1);
+        break;
+    case ID_SLIDE_FIRST:
+        GoTo(0);
+        break;
+    case ID_SLIDE_LAST:
+        GoTo(m_model->Count() - 1);
+        break;
+    case ID_SLIDE_FORWARD_TEN:
+        Next(10);
+        break;
+    case ID_SLIDE_BACK_TEN:
+        Previous(10);
+        break;
     case ID_SLIDE_OK:
-    case ID_SLIDE_CANCEL: End(); break;
-    default: break;
+    case ID_SLIDE_CANCEL:
+        End();
+        break;
+    default:
+        break;
     }
 }
 
@@ -267,7 +286,8 @@ void CSlideShowPlayer::ComposeAndShow(bool transition) {
     }
     if (transition && m_model->useTransitions == 1 && !m_panning && isVisible()) RunTransition();
     // Whether it ran to its end or was cut short, the slide is complete now.
-    std::memcpy(m_shown.bits(), m_frame.constBits(), static_cast<std::size_t>(m_frame.sizeInBytes()));
+    std::memcpy(m_shown.bits(), m_frame.constBits(),
+                static_cast<std::size_t>(m_frame.sizeInBytes()));
     Present(QRect(0, 0, m_width, m_height));
 }
 
@@ -371,7 +391,9 @@ void CSlideShowPlayer::mouseMoveEvent(QMouseEvent* event) {
     PanTo(m_panX + delta.x(), m_panY + delta.y());
 }
 
-void CSlideShowPlayer::mouseReleaseEvent(QMouseEvent*) { m_panning = false; }
+void CSlideShowPlayer::mouseReleaseEvent(QMouseEvent*) {
+    m_panning = false;
+}
 
 void CSlideShowPlayer::PanTo(int x, int y) {
     const int oldX = m_panX, oldY = m_panY;
@@ -410,8 +432,8 @@ bool CSlideShowPlayer::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
-        m_input.push_back({kMsgKeyDown, static_cast<std::uint32_t>(
-                                            static_cast<QKeyEvent*>(event)->key())});
+        m_input.push_back(
+            {kMsgKeyDown, static_cast<std::uint32_t>(static_cast<QKeyEvent*>(event)->key())});
         return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
@@ -422,8 +444,10 @@ bool CSlideShowPlayer::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
-    case QEvent::ShortcutOverride: return true;
-    default: return QDialog::eventFilter(watched, event);
+    case QEvent::ShortcutOverride:
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
     }
 }
 

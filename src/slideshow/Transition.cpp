@@ -8,28 +8,34 @@ namespace tsl {
 namespace {
 
 constexpr std::uint32_t kDissolveMasks[32] = {
-    0x1,       0x3,       0x6,       0xC,        0x14,       0x30,       0x60,       0xB8,
-    0x110,     0x240,     0x500,     0xCA0,      0x1B00,     0x3500,     0x6000,     0xB400,
-    0x12000,   0x20400,   0x72000,   0x90000,    0x140000,   0x300000,   0x420000,   0xD80000,
-    0x1200000, 0x3880000, 0x7200000, 0x9000000,  0x14000000, 0x32800000, 0x48000000, 0xA3000000,
+    0x1,       0x3,       0x6,       0xC,       0x14,       0x30,       0x60,       0xB8,
+    0x110,     0x240,     0x500,     0xCA0,     0x1B00,     0x3500,     0x6000,     0xB400,
+    0x12000,   0x20400,   0x72000,   0x90000,   0x140000,   0x300000,   0x420000,   0xD80000,
+    0x1200000, 0x3880000, 0x7200000, 0x9000000, 0x14000000, 0x32800000, 0x48000000, 0xA3000000,
 };
 
 int BitLength(std::uint32_t v) {
     int bits = 0;
-    for (; v; v >>= 1) ++bits;
+    for (; v; v >>= 1)
+        ++bits;
     return bits;
 }
 
-int CeilDiv(int a, int b) { return (a + b - 1) / b; }
+int CeilDiv(int a, int b) {
+    return (a + b - 1) / b;
+}
 
 bool KnowsDirection(const TRANSITION& t) {
     switch (t.kind) {
-    case TRANSITION_DISSOLVE: return true;
-    case TRANSITION_BLINDS: return t.direction == 1 || t.direction == 2;
+    case TRANSITION_DISSOLVE:
+        return true;
+    case TRANSITION_BLINDS:
+        return t.direction == 1 || t.direction == 2;
     case TRANSITION_WIPE:
     case TRANSITION_SLIDE:
         return t.direction == 1 || t.direction == 2 || t.direction == 4 || t.direction == 8;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -45,11 +51,16 @@ bool Stops(const TRANSITION& t, const TransitionMessage& m) {
     const bool mouse = m.message == kMsgLButtonDown || m.message == kMsgRButtonDown ||
                        m.message == kMsgMButtonDown;
     switch (t.stopRule) {
-    case kStopNever: return false;
-    case kStopOnKey: return key;
-    case kStopOnMouse: return mouse;
-    case kStopOnKeyOrMouse: return key || mouse;
-    default: return m.message == t.stopRule && m.param == t.stopParam;
+    case kStopNever:
+        return false;
+    case kStopOnKey:
+        return key;
+    case kStopOnMouse:
+        return mouse;
+    case kStopOnKeyOrMouse:
+        return key || mouse;
+    default:
+        return m.message == t.stopRule && m.param == t.stopParam;
     }
 }
 
@@ -77,7 +88,8 @@ public:
         }
         if (m_t.delay != 0) {
             const std::uint64_t start = m_target.Milliseconds();
-            while (m_target.Milliseconds() - start < m_t.delay) m_target.Sleep(1);
+            while (m_target.Milliseconds() - start < m_t.delay)
+                m_target.Sleep(1);
         }
         return true;
     }
@@ -194,7 +206,9 @@ void CTransitionTarget::Sleep(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::uint32_t DissolveMask(int bits) { return kDissolveMasks[std::clamp(bits, 1, 32) - 1]; }
+std::uint32_t DissolveMask(int bits) {
+    return kDissolveMasks[std::clamp(bits, 1, 32) - 1];
+}
 
 std::uint32_t TransitionSteps(const TRANSITION& t, int width, int height) {
     if (BadBlock(t) || !KnowsDirection(t) || width <= 0 || height <= 0) return 0;
@@ -214,8 +228,8 @@ std::uint32_t TransitionSteps(const TRANSITION& t, int width, int height) {
     }
 }
 
-int PaintTransition(CTransitionTarget& target, int srcX, int srcY, int width, int height,
-                    int dstX, int dstY, TRANSITION& t) {
+int PaintTransition(CTransitionTarget& target, int srcX, int srcY, int width, int height, int dstX,
+                    int dstY, TRANSITION& t) {
     if (BadBlock(t)) return kTransitionBadBlock;
     if (!KnowsDirection(t)) return kTransitionBadDirection;
     const int area = width == -1 ? target.SourceWidth() : width;
@@ -236,10 +250,18 @@ int PaintTransition(CTransitionTarget& target, int srcX, int srcY, int width, in
     CRun run(target, t);
     target.Begin(TransitionSteps(t, t.width, t.height));
     switch (t.kind) {
-    case TRANSITION_DISSOLVE: Dissolve(run, t); break;
-    case TRANSITION_BLINDS: Blinds(run, t); break;
-    case TRANSITION_WIPE: Wipe(run, t); break;
-    case TRANSITION_SLIDE: Slide(run, t); break;
+    case TRANSITION_DISSOLVE:
+        Dissolve(run, t);
+        break;
+    case TRANSITION_BLINDS:
+        Blinds(run, t);
+        break;
+    case TRANSITION_WIPE:
+        Wipe(run, t);
+        break;
+    case TRANSITION_SLIDE:
+        Slide(run, t);
+        break;
     }
     target.End();
     return run.Result();

@@ -44,7 +44,7 @@ struct TransitionMessage {
 // stop rule; PaintTransition fills in the geometry fields it worked with.
 struct TRANSITION {
     std::uint16_t kind = TRANSITION_DISSOLVE;
-    std::uint16_t direction = 0; // blinds 1 horizontal, 2 vertical; wipe and slide 1, 2, 4, 8
+    std::uint16_t direction = 0;   // blinds 1 horizontal, 2 vertical; wipe and slide 1, 2, 4, 8
     std::uint32_t wholeClient = 0; // not used: the area is the picture's size
     std::uint16_t blockWidth = 4;
     std::uint16_t blockHeight = 4;
@@ -81,8 +81,8 @@ public:
 // target at (dstX, dstY). Returns kTransitionDone, kTransitionStopped, kTransitionCopyFailed,
 // kTransitionBadDirection (a direction or kind it does not know) or kTransitionBadBlock (block
 // sizes or slice step below 1; nothing is drawn).
-int PaintTransition(CTransitionTarget& target, int srcX, int srcY, int width, int height,
-                    int dstX, int dstY, TRANSITION& transition);
+int PaintTransition(CTransitionTarget& target, int srcX, int srcY, int width, int height, int dstX,
+                    int dstY, TRANSITION& transition);
 
 // The mask of the n-bit dissolve register (n = 1 to 32).
 std::uint32_t DissolveMask(int bits);

@@ -68,7 +68,9 @@ protected:
         });
         player->SetTransitionMilliseconds(transitionMs);
         QObject::connect(player.get(), &CSlideShowPlayer::transitionPainted,
-                         [this](int variant, int result) { transitions.push_back({variant, result}); });
+                         [this](int variant, int result) {
+                             transitions.push_back({variant, result});
+                         });
         player->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(player.get()));
         player->Start();

@@ -1,8 +1,8 @@
 // The full-screen player on the offscreen platform (an 800 x 800 screen), with the test's timer
 // and random source.
 
-#include "slideshow/ScreenTransitionTarget.h"
 #include "slideshow/PlayerKit.h"
+#include "slideshow/ScreenTransitionTarget.h"
 
 #include <QMouseEvent>
 
@@ -26,7 +26,8 @@ class Player : public PlayerTest {
 protected:
     void Slides(int count) {
         const QString one = Picture(QStringLiteral("one.png"));
-        for (int i = 0; i < count; ++i) model.imageEntries << one;
+        for (int i = 0; i < count; ++i)
+            model.imageEntries << one;
     }
 };
 
@@ -67,7 +68,8 @@ TEST_F(Player, PageDownOnSlide95Of100EndsTheShowOrGoesToTheFirstSlide) {
         Key(Qt::Key_End);
         Key(Qt::Key_PageUp);
         EXPECT_EQ(player->CurrentIndex(), 89);
-        for (int i = 0; i < 5; ++i) Key(Qt::Key_Right);
+        for (int i = 0; i < 5; ++i)
+            Key(Qt::Key_Right);
         ASSERT_EQ(player->CurrentIndex(), 94);
         Key(Qt::Key_PageDown);
         EXPECT_EQ(player->Ended(), loop == 0);
@@ -77,7 +79,8 @@ TEST_F(Player, PageDownOnSlide95Of100EndsTheShowOrGoesToTheFirstSlide) {
     }
     // Back ten from slide 5 goes to the last slide.
     Key(Qt::Key_Home);
-    for (int i = 0; i < 4; ++i) Key(Qt::Key_Right);
+    for (int i = 0; i < 4; ++i)
+        Key(Qt::Key_Right);
     Key(Qt::Key_PageUp);
     EXPECT_EQ(player->CurrentIndex(), 99);
 }
@@ -120,7 +123,8 @@ TEST_F(Player, ASmallerPictureIsCentredWithItsCaptionInBlueInTheBottomBand) {
 TEST_F(Player, ALargerPictureStartsAtItsCornerAndPansWithinItsEdges) {
     QImage image(1000, 900, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x % 251 + 1, y % 251 + 1, 9));
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 251 + 1, y % 251 + 1, 9));
     const QString path = dir + QStringLiteral("/large.png");
     ASSERT_TRUE(image.save(path, "PNG"));
     model.imageEntries << path;
@@ -219,7 +223,8 @@ TEST_F(Player, TransitionVariantsComeFromTheRandomSourceAndNeverRepeat) {
     model.useTransitions = 1;
     randoms = {100, 200, 3000, 32760, 32767, 5000, 2977 * 3, 9000, 30000};
     Play();
-    for (int i = 0; i < 4; ++i) Key(Qt::Key_Right);
+    for (int i = 0; i < 4; ++i)
+        Key(Qt::Key_Right);
     std::vector<int> variants;
     for (auto [variant, result] : transitions) {
         variants.push_back(variant);
@@ -236,7 +241,8 @@ TEST_F(Player, TransitionVariantsComeFromTheRandomSourceAndNeverRepeat) {
 TEST_F(Player, EveryVariantCompletesTheSlide) {
     Slides(13);
     model.useTransitions = 1;
-    for (int v = 0; v < 12; ++v) randoms.push_back(v == 11 ? 32758 : v * 2978);
+    for (int v = 0; v < 12; ++v)
+        randoms.push_back(v == 11 ? 32758 : v * 2978);
     model.imageEntries[5] = Picture(QStringLiteral("other.png"), 500, 700, qRgb(1, 2, 250));
     Play();
     for (int v = 1; v < 12; ++v) {
@@ -254,7 +260,8 @@ TEST_F(Player, AKeyOrAClickDuringATransitionCompletesTheSlideWithoutNavigating) 
     Play(0);
     player->SetTransitionMilliseconds(60000); // far longer than the test runs
     // A key press waiting in the queue arrives during the transition of the next slide.
-    QApplication::postEvent(player.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
+    QApplication::postEvent(player.get(),
+                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
     Key(Qt::Key_Right);
     ASSERT_EQ(transitions.size(), 2u);
     EXPECT_EQ(transitions.back().second, kTransitionStopped);

@@ -81,8 +81,7 @@ TEST_F(QuickShow, TheMultiFolderCommandPlaysFullPathsWithoutAPrefix) {
     std::vector<CSlideShowModel> played;
     RunQuickSlideShow(nullptr, true, [&](CSlideShowModel& model) { played.push_back(model); });
     ASSERT_EQ(played.size(), 1u);
-    EXPECT_EQ(played[0].imageEntries,
-              QStringList({base + "/top.gif", base + "/inner/deep.jpg"}));
+    EXPECT_EQ(played[0].imageEntries, QStringList({base + "/top.gif", base + "/inner/deep.jpg"}));
     EXPECT_TRUE(played[0].folderPrefix.isEmpty());
     EXPECT_EQ(Script().folderCaptions,
               QStringList(2, QStringLiteral("Select base folder for the slide show")));

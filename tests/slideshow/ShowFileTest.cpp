@@ -19,7 +19,8 @@ using test::Script;
 
 QByteArray Bytes(std::initializer_list<int> values) {
     QByteArray out;
-    for (int v : values) out += static_cast<char>(v);
+    for (int v : values)
+        out += static_cast<char>(v);
     return out;
 }
 
@@ -42,7 +43,8 @@ protected:
                            const QByteArray& twoBytes = Bytes({1, 0})) {
         QByteArray out = Bytes({static_cast<int>(magic.size())}) + magic + twoBytes +
                          Le32(static_cast<std::int32_t>(entries.size()));
-        for (const QByteArray& e : entries) out += Bytes({static_cast<int>(e.size())}) + e;
+        for (const QByteArray& e : entries)
+            out += Bytes({static_cast<int>(e.size())}) + e;
         return out + Le32(0) + Le32(0) + Le32(1) + Le32(0) + Bytes({0}) + Le32(1000) + Le32(0) +
                Le32(0);
     }
@@ -51,9 +53,9 @@ protected:
 TEST_F(ShowFile, AnEmptyShowWithDefaultsIsTheFortyOneBytesOfTheLayout) {
     CSlideShowModel model;
     ASSERT_TRUE(WriteShowFile(model, Path("empty.show"), ShowFileForm::FullPath).isEmpty());
-    const QByteArray expected = Bytes({5}) + "SShow" + Bytes({1, 0}) + Le32(0) + Le32(0) +
-                                Le32(0) + Le32(1) + Le32(0) + Bytes({0}) +
-                                Bytes({0xE8, 0x03, 0, 0}) + Le32(0) + Le32(0);
+    const QByteArray expected = Bytes({5}) + "SShow" + Bytes({1, 0}) + Le32(0) + Le32(0) + Le32(0) +
+                                Le32(1) + Le32(0) + Bytes({0}) + Bytes({0xE8, 0x03, 0, 0}) +
+                                Le32(0) + Le32(0);
     EXPECT_EQ(expected.size(), 41);
     EXPECT_EQ(ReadAll(Path("empty.show")), expected);
 }
@@ -135,7 +137,10 @@ TEST_F(ShowFile, EverythingWrittenReadsBackAndReplacesWhatTheListHeld) {
     ASSERT_TRUE(WriteShowFile(written, Path("all.show"), ShowFileForm::FullPath).isEmpty());
 
     CSlideShowModel read;
-    read.imageEntries << "1" << "2" << "3" << "4";
+    read.imageEntries << "1"
+                      << "2"
+                      << "3"
+                      << "4";
     read.folderPrefix = QStringLiteral("/kept/");
     ASSERT_TRUE(ReadShowFile(read, Path("all.show")).isEmpty());
     EXPECT_EQ(read.imageEntries, written.imageEntries);
@@ -143,9 +148,8 @@ TEST_F(ShowFile, EverythingWrittenReadsBackAndReplacesWhatTheListHeld) {
     EXPECT_EQ(read.folderPrefix, QStringLiteral("/kept/"));
     EXPECT_EQ(std::tie(read.loop, read.useSound, read.showFileName, read.useTransitions,
                        read.soundFile, read.delay, read.soundLoop, read.advanceMode),
-              std::tie(written.loop, written.useSound, written.showFileName,
-                       written.useTransitions, written.soundFile, written.delay,
-                       written.soundLoop, written.advanceMode));
+              std::tie(written.loop, written.useSound, written.showFileName, written.useTransitions,
+                       written.soundFile, written.delay, written.soundLoop, written.advanceMode));
 }
 
 TEST_F(ShowFile, NamesThatAreNotUtf8KeepTheirBytes) {
@@ -250,7 +254,8 @@ TEST_F(ShowFile, AFailedSaveKeepsTheFileItWouldReplace) {
 
 TEST_F(ShowFile, AShowOfMoreThan32767ImagesIsNotWritten) {
     CSlideShowModel model;
-    for (int i = 0; i < kMaxShowImages; ++i) model.imageEntries << QStringLiteral("a.jpg");
+    for (int i = 0; i < kMaxShowImages; ++i)
+        model.imageEntries << QStringLiteral("a.jpg");
     ASSERT_TRUE(WriteShowFile(model, Path("max.show"), ShowFileForm::FullPath).isEmpty());
     CSlideShowModel back;
     ASSERT_TRUE(ReadShowFile(back, Path("max.show")).isEmpty());

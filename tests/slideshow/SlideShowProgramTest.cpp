@@ -17,7 +17,8 @@ QProcessEnvironment FreshProfile(const QString& root) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "HOME"})
-        environment.insert(QString::fromLatin1(name), root + QLatin1Char('/') + QLatin1String(name));
+        environment.insert(QString::fromLatin1(name),
+                           root + QLatin1Char('/') + QLatin1String(name));
     return environment;
 }
 
@@ -38,7 +39,8 @@ TEST(SlideShowProgram, PlaysAnAutomaticShowAndExitsWhenItEnds) {
 
     QProcess program;
     program.setProcessEnvironment(FreshProfile(dir));
-    program.start(QStringLiteral(TSL_PROGRAM_DIR "/tessaly"), {QStringLiteral("--slideshow"), show});
+    program.start(QStringLiteral(TSL_PROGRAM_DIR "/tessaly"),
+                  {QStringLiteral("--slideshow"), show});
     ASSERT_TRUE(program.waitForFinished(60000)) << "the show did not end";
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
@@ -50,7 +52,8 @@ TEST(SlideShowProgram, WithoutAFileNameItSaysWhatItNeeds) {
     program.start(QStringLiteral(TSL_PROGRAM_DIR "/tessaly"), {QStringLiteral("--slideshow")});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitCode(), 2);
-    EXPECT_TRUE(program.readAllStandardError().contains("--slideshow needs the path of a .show file"));
+    EXPECT_TRUE(
+        program.readAllStandardError().contains("--slideshow needs the path of a .show file"));
 }
 
 } // namespace

@@ -27,7 +27,8 @@ QString WriteTone(const QString& path) {
     }
     auto le32 = [](quint32 v) {
         QByteArray b;
-        for (int s = 0; s < 32; s += 8) b += static_cast<char>((v >> s) & 0xFF);
+        for (int s = 0; s < 32; s += 8)
+            b += static_cast<char>((v >> s) & 0xFF);
         return b;
     };
     auto le16 = [](quint16 v) {
@@ -37,8 +38,8 @@ QString WriteTone(const QString& path) {
         return b;
     };
     QByteArray wav = "RIFF" + le32(36 + data.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
-                     le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" +
-                     le32(data.size()) + data;
+                     le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(data.size()) +
+                     data;
     return test::WriteFile(path, wav);
 }
 
@@ -69,7 +70,8 @@ TEST_F(Sound, AShowWithSoundStartsPlaybackAndItsEndStopsIt) {
     const QString pactl = QStandardPaths::findExecutable(QStringLiteral("pactl"));
     if (!pactl.isEmpty()) {
         QProcess list;
-        list.start(pactl, {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+        list.start(pactl, {QStringLiteral("list"), QStringLiteral("short"),
+                           QStringLiteral("sink-inputs")});
         ASSERT_TRUE(list.waitForFinished(5000));
         EXPECT_FALSE(list.readAllStandardOutput().trimmed().isEmpty());
     }

@@ -78,8 +78,10 @@ TEST_P(Dissolve, DrawsEveryBlockOfTheAreaOnceThenTheFirstBlock) {
     EXPECT_EQ(t.columns, c.columns);
     EXPECT_EQ(t.rows, c.rows);
     int i = 0, j = 0;
-    for (int v = c.columns; v; v >>= 1) ++i;
-    for (int v = c.rows; v; v >>= 1) ++j;
+    for (int v = c.columns; v; v >>= 1)
+        ++i;
+    for (int v = c.rows; v; v >>= 1)
+        ++j;
     EXPECT_EQ(DissolveMask(i + j + 1), c.mask);
     EXPECT_EQ(target.announced, (1u << (i + j + 1)));
 
@@ -104,15 +106,14 @@ TEST_P(Dissolve, DrawsEveryBlockOfTheAreaOnceThenTheFirstBlock) {
     EXPECT_FALSE(seen.count({0, 0}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, Dissolve,
-    testing::Values(DissolveCase{1024, 768, 3, 4, 342, 192, 0x20400},
-                    DissolveCase{640, 480, 3, 4, 214, 120, 0xB400},
-                    DissolveCase{1920, 1080, 3, 4, 640, 270, 0x90000},
-                    DissolveCase{1920, 1080, 4, 4, 480, 270, 0x72000},
-                    DissolveCase{800, 800, 4, 4, 200, 200, 0x12000},
-                    DissolveCase{5, 3, 4, 4, 2, 1, 0xC},
-                    DissolveCase{1, 1, 3, 4, 1, 1, 0x6}));
+INSTANTIATE_TEST_SUITE_P(Sizes, Dissolve,
+                         testing::Values(DissolveCase{1024, 768, 3, 4, 342, 192, 0x20400},
+                                         DissolveCase{640, 480, 3, 4, 214, 120, 0xB400},
+                                         DissolveCase{1920, 1080, 3, 4, 640, 270, 0x90000},
+                                         DissolveCase{1920, 1080, 4, 4, 480, 270, 0x72000},
+                                         DissolveCase{800, 800, 4, 4, 200, 200, 0x12000},
+                                         DissolveCase{5, 3, 4, 4, 2, 1, 0xC},
+                                         DissolveCase{1, 1, 3, 4, 1, 1, 0x6}));
 
 TEST(Transition, HorizontalBlindsTakeTenSlicesOfTwentyPixelBands) {
     CRecordingTarget target(100, 60); // 5 columns, 3 rows of 20-pixel bands
@@ -159,7 +160,8 @@ TEST(Transition, SlidesGrowTheirStripsBlockByBlock) {
     CRecordingTarget target(20, 40);
     TRANSITION t = Descriptor(TRANSITION_SLIDE, 4, 20, 20);
     ASSERT_EQ(PaintTransition(target, 0, 0, -1, -1, 0, 0, t), kTransitionDone);
-    EXPECT_EQ(target.copies, (std::vector<Copy>{{0, 0, 20, 20, 0, 20, 0}, {0, 0, 20, 40, 0, 0, 1}}));
+    EXPECT_EQ(target.copies,
+              (std::vector<Copy>{{0, 0, 20, 20, 0, 20, 0}, {0, 0, 20, 40, 0, 0, 1}}));
     CRecordingTarget down(20, 40);
     t = Descriptor(TRANSITION_SLIDE, 8, 20, 20);
     ASSERT_EQ(PaintTransition(down, 0, 0, -1, -1, 0, 0, t), kTransitionDone);
@@ -194,7 +196,8 @@ TEST(Transition, AStopMessageEndsEveryKindAfterTheCurrentStep) {
         Descriptor(TRANSITION_SLIDE, 8, 20, 20),
     };
     for (TRANSITION t : kinds) {
-        for (std::uint32_t message : {kMsgKeyDown, kMsgLButtonDown, kMsgRButtonDown, kMsgMButtonDown}) {
+        for (std::uint32_t message :
+             {kMsgKeyDown, kMsgLButtonDown, kMsgRButtonDown, kMsgMButtonDown}) {
             CRecordingTarget target(200, 100);
             target.messages[3] = {0x0200, 0};  // a mouse move goes on
             target.messages[4] = {message, 0}; // taken after the fourth step
@@ -202,7 +205,8 @@ TEST(Transition, AStopMessageEndsEveryKindAfterTheCurrentStep) {
             EXPECT_EQ(PaintTransition(target, 0, 0, -1, -1, 0, 0, run), kTransitionStopped)
                 << t.kind << "/" << t.direction;
             EXPECT_EQ(target.steps, 4);
-            for (const Copy& copy : target.copies) EXPECT_LT(copy.step, 4);
+            for (const Copy& copy : target.copies)
+                EXPECT_LT(copy.step, 4);
         }
     }
 }
@@ -243,13 +247,14 @@ TEST(Transition, RefusedDescriptorsDrawNothing) {
     zero.sliceStep = 0;
     TRANSITION noSlice = Descriptor(TRANSITION_BLINDS, 1, 20, 20);
     noSlice.sliceStep = 0;
-    for (const Row& row : std::vector<Row>{{zero, kTransitionBadBlock},
-                                           {Descriptor(TRANSITION_WIPE, 1, 0, 4), kTransitionBadBlock},
-                                           {noSlice, kTransitionBadBlock},
-                                           {Descriptor(TRANSITION_BLINDS, 4, 20, 20), kTransitionBadDirection},
-                                           {Descriptor(TRANSITION_WIPE, 3, 4, 4), kTransitionBadDirection},
-                                           {Descriptor(TRANSITION_SLIDE, 0, 4, 4), kTransitionBadDirection},
-                                           {Descriptor(5, 1, 4, 4), kTransitionBadDirection}}) {
+    for (const Row& row :
+         std::vector<Row>{{zero, kTransitionBadBlock},
+                          {Descriptor(TRANSITION_WIPE, 1, 0, 4), kTransitionBadBlock},
+                          {noSlice, kTransitionBadBlock},
+                          {Descriptor(TRANSITION_BLINDS, 4, 20, 20), kTransitionBadDirection},
+                          {Descriptor(TRANSITION_WIPE, 3, 4, 4), kTransitionBadDirection},
+                          {Descriptor(TRANSITION_SLIDE, 0, 4, 4), kTransitionBadDirection},
+                          {Descriptor(5, 1, 4, 4), kTransitionBadDirection}}) {
         CRecordingTarget target(64, 48);
         TRANSITION t = row.t;
         EXPECT_EQ(PaintTransition(target, 0, 0, -1, -1, 0, 0, t), row.result);
@@ -270,7 +275,8 @@ TEST(Transition, AnAreaAndOriginsGivenExplicitlyOffsetEveryCopy) {
     TRANSITION t = Descriptor(TRANSITION_WIPE, 2, 4, 4);
     ASSERT_EQ(PaintTransition(target, 10, 20, 6, 4, 100, 200, t), kTransitionDone);
     EXPECT_EQ(t.curBlockWidth, 4);
-    EXPECT_EQ(target.copies, (std::vector<Copy>{{10, 20, 4, 4, 100, 200, 0}, {14, 20, 4, 4, 104, 200, 1}}));
+    EXPECT_EQ(target.copies,
+              (std::vector<Copy>{{10, 20, 4, 4, 100, 200, 0}, {14, 20, 4, 4, 104, 200, 1}}));
     // A small area shrinks the block: one block covers it.
     CRecordingTarget small(2, 3);
     TRANSITION s = Descriptor(TRANSITION_WIPE, 2, 4, 4);
