@@ -24,6 +24,7 @@ packages=(
   # tests and benchmarks: X server, window manager, reference tools, sound server, scanner
   xvfb xauth xdotool openbox x11-utils imagemagick graphicsmagick netpbm libjpeg-turbo-progs
   giflib-tools libgif-dev poppler-utils ghostscript pulseaudio sane-utils desktop-file-utils
+  dbus-daemon
   hyperfine libvips-tools
 )
 

@@ -13,6 +13,7 @@
 #include "imaging/LBase.h"
 #include "paint/PntToolBar.h"
 #include "platform/Platform.h"
+#include "slideshow/QuickSlideShow.h"
 #include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
@@ -101,6 +102,8 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
         CImageProcessorDlg dialog(this);
         platform::Platform().dialogs->RunModal(dialog);
     });
+    OnCommand(ID_QUICK_SLIDE_SHOW, [this] { RunQuickSlideShow(this, false); });
+    OnCommand(ID_QUICK_MULTI_SLIDE_SHOW, [this] { RunQuickSlideShow(this, true); });
     OnCommand(ID_BROWSE, [this] { ToggleBrowser(); });
     OnUpdate(ID_BROWSE, [this](CCmdUI& ui) { ui.SetCheck(m_browser && m_browser->isVisible()); });
 }

@@ -17,6 +17,8 @@
 #include "imaging/LBase.h"
 #include "platform/FileNames.h"
 #include "platform/Platform.h"
+#include "slideshow/SlideShowModel.h"
+#include "slideshow/SlideShowPlayer.h"
 #include "ui/BmpBtnCaption.h"
 #include "ui/PreviewDlg.h"
 #include "ui/TipDlg.h"
@@ -207,6 +209,18 @@ void CTessalyApp::OnTipOfTheDay() {
 void CTessalyApp::OpenGeneralValue(const char* key) {
     const QString target = QString::fromStdString(Settings().ReadGeneral(key));
     if (!target.isEmpty()) Platform().shell->Open(target);
+}
+
+int CTessalyApp::PlayShowFile(const QString& path) {
+    CSlideShowModel model;
+    if (const QString error = ReadShowFile(model, path); !error.isEmpty()) {
+        ReportShowFileError(error);
+        return 1;
+    }
+    LBase::LoadLibraries(kAllLibraries);
+    CSlideShowPlayer::Play(model);
+    LBase::UnloadLibraries(kAllLibraries);
+    return 0;
 }
 
 } // namespace tsl

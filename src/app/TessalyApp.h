@@ -41,6 +41,10 @@ public:
     // Puts image into the hand-off slot and makes a new document of it.
     bool NewFromHandOff(const QImage* image, const QString& name = QString());
     void FirstRunCheck();
+    // --slideshow FILE: plays the show file full screen on the primary screen, as the editor's
+    // Play does, without the main window, the first-run actions or the Tip of the Day. The exit
+    // status: 0 when the show was played, 1 when the file could not be read (a message said why).
+    static int PlayShowFile(const QString& path);
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CMultiDocTemplate* Template() const { return m_template.get(); }

@@ -53,6 +53,17 @@ int main(int argc, char** argv) {
     arguments.removeFirst();
     // --benchmark-startup: quit as soon as the main window is shown (start-up benchmark).
     const bool quitWhenShown = arguments.removeAll(QStringLiteral("--benchmark-startup")) > 0;
+    // --slideshow FILE.show: plays the show and ends with it.
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1String("--slideshow=")))
+            return tsl::CTessalyApp::PlayShowFile(arguments[i].mid(12));
+        if (arguments[i] != QLatin1String("--slideshow")) continue;
+        if (i + 1 >= arguments.size()) {
+            std::fprintf(stderr, "%s: --slideshow needs the path of a .show file\n", argv[0]);
+            return 2;
+        }
+        return tsl::CTessalyApp::PlayShowFile(arguments[i + 1]);
+    }
     if (!tessaly.InitInstance(arguments)) return 1;
     if (quitWhenShown) QTimer::singleShot(0, &app, &QApplication::quit);
     return QApplication::exec();

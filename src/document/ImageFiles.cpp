@@ -36,9 +36,17 @@ void ReportImageError(int status, const QString& path, QWidget* parent) {
 }
 
 bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bitsPerPixel) {
+    int status = 0;
+    if (TryLoadImageFile(path, holder, bitsPerPixel, status)) return true;
+    if (showErrors && status != 0) ReportImageError(status, path);
+    return false;
+}
+
+bool TryLoadImageFile(const QString& path, CBmp& holder, int& bitsPerPixel, int& status) {
+    status = 0;
     if (const int ownDepth = DocumentReaderDepth(ExtensionOf(path).toStdString())) {
         if (!holder.Load(Local(path))) {
-            if (showErrors) ReportImageError(kOwnReaderFailed, path);
+            status = kOwnReaderFailed;
             return false;
         }
         bitsPerPixel = ownDepth;
@@ -48,14 +56,12 @@ bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bits
     CDdb screen;
     std::vector<RGBQUAD> palette;
     int depth = 0;
-    const int status = image.LoadForScreen(Local(path), screen, depth, palette);
-    if (status < 1) {
-        if (showErrors) ReportImageError(status, path);
-        return false;
-    }
+    status = image.LoadForScreen(Local(path), screen, depth, palette);
+    if (status < 1) return false;
     bitsPerPixel = depth;
     holder.Free();
     holder.SetImage(std::move(screen), std::move(palette));
+    status = 0;
     return !holder.IsNull();
 }
 

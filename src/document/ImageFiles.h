@@ -39,6 +39,9 @@ void ReportImageError(int status, const QString& path = {}, QWidget* parent = nu
 // Loads a file into holder; false on failure (reported when showErrors). bitsPerPixel gets
 // the depth the document records.
 bool LoadImageFile(const QString& path, CBmp& holder, bool showErrors, int& bitsPerPixel);
+// The same, reporting nothing: on failure status gets what ReportImageError shows. Safe to run
+// on a worker thread.
+bool TryLoadImageFile(const QString& path, CBmp& holder, int& bitsPerPixel, int& status);
 
 // The same loader for previews (CPreviewDlg2): what LoadImageFile reads, reporting nothing,
 // with JPEG files of the program's own reader decoded at the smallest DCT scale the box

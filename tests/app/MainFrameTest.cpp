@@ -45,8 +45,7 @@ TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
 TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
     Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
-    for (int id : {ID_SLIDE_SHOW, ID_QUICK_SLIDE_SHOW, ID_CAPTURE_SETUP,
-                   ID_CAPTURE_START, ID_TWAIN_ACQUIRE_MULTI}) {
+    for (int id : {ID_SLIDE_SHOW, ID_CAPTURE_SETUP, ID_CAPTURE_START, ID_TWAIN_ACQUIRE_MULTI}) {
         EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
         EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
         EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;
@@ -57,6 +56,14 @@ TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
         EXPECT_TRUE(Frame().CommandState(id).IsEnabled()) << id;
     Frame().UpdateCommandUI();
     for (QAction* action : Frame().ActionsFor(ID_SLIDE_SHOW)) EXPECT_FALSE(action->isEnabled());
+}
+
+TEST_F(MainFrame, QuickSlideShowsAskForTheirFolderUntilCancelled) {
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_QUICK_SLIDE_SHOW));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_QUICK_MULTI_SLIDE_SHOW));
+    EXPECT_EQ(Script().folderCaptions,
+              QStringList({QStringLiteral("Select folder for the slide show"),
+                           QStringLiteral("Select base folder for the slide show")}));
 }
 
 TEST_F(MainFrame, BarsAreCreatedAndTheirViewItemsToggleThemWithCheckMarks) {
