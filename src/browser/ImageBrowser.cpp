@@ -51,7 +51,7 @@ QStringList SubFolders(const QString& folder, bool firstOnly = false) {
         if (firstOnly) break;
     }
     ::closedir(stream);
-    std::sort(names.begin(), names.end(), NameLess);
+    std::sort(names.begin(), names.end(), FileNameLess);
     return names;
 }
 

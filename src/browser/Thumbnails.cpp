@@ -18,27 +18,10 @@
 
 namespace tsl {
 
-bool NameLess(const QString& a, const QString& b) {
-    const int c = a.compare(b, Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a < b;
-}
-
 QStringList ListImageFiles(const QString& folder) {
-    QStringList names;
-    const QByteArray dir = EncodeFileName(folder);
-    DIR* stream = ::opendir(dir.constData());
-    if (!stream) return names;
-    while (const dirent* entry = ::readdir(stream)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == ".." || !IsImageFile(name)) continue;
-        // Plain files only: a FIFO or device named "x.jpg" would block or never end.
-        struct stat st {};
-        const std::string path = std::string(dir.constData()) + "/" + name;
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        names << DecodeFileName(QByteArray::fromStdString(name)); // every byte kept
-    }
-    ::closedir(stream);
-    std::sort(names.begin(), names.end(), NameLess);
+    QStringList names = FolderEntryNames(folder, FolderEntryKind::PlainFiles);
+    names.removeIf([](const QString& name) { return !IsImageFile(EncodeFileName(name).toStdString()); });
+    std::sort(names.begin(), names.end(), FileNameLess);
     return names;
 }
 

@@ -23,8 +23,6 @@ namespace tsl {
 inline constexpr int kThumbWidth = 100;
 inline constexpr int kThumbHeight = 75;
 
-// Name order of the browser: ignoring case, ties by the exact name.
-bool NameLess(const QString& a, const QString& b);
 
 // The plain files of folder (no directories, FIFOs or devices) that count as images by their
 // extension, sorted by name ignoring case (ties by exact name). Empty when it cannot be read.

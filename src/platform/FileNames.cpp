@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace tsl {
@@ -147,6 +148,30 @@ bool IsFolderPath(const QString& path) {
 bool PathExists(const QString& path) {
     struct stat st {};
     return Stat(path, st, false);
+}
+
+QStringList FolderEntryNames(const QString& folder, FolderEntryKind kind) {
+    QStringList names;
+    const QByteArray dir = EncodeFileName(folder);
+    DIR* stream = ::opendir(dir.constData());
+    if (!stream) return names;
+    const std::string base = dir.endsWith('/') ? dir.toStdString() : dir.toStdString() + "/";
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        if (::stat((base + name).c_str(), &st) != 0) continue;
+        if (kind == FolderEntryKind::PlainFiles ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode))
+            continue;
+        names << DecodeFileName(QByteArray::fromStdString(name));
+    }
+    ::closedir(stream);
+    return names;
+}
+
+bool FileNameLess(const QString& a, const QString& b) {
+    const int c = a.compare(b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
 }
 
 } // namespace tsl

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 
@@ -31,5 +32,14 @@ QByteArray FileUri(const QString& absolutePath);
 bool IsRegularFile(const QString& path);
 bool IsFolderPath(const QString& path);
 bool PathExists(const QString& path);
+
+// The names in folder read as bytes, so every name survives ("." and ".." left out, hidden
+// names kept), in the listing's own order: its plain files (links followed; no FIFOs, devices
+// or folders), or its sub-folders. Empty when the folder cannot be read.
+enum class FolderEntryKind { PlainFiles, Folders };
+QStringList FolderEntryNames(const QString& folder, FolderEntryKind kind);
+
+// Name order for listings: ignoring case, ties by the exact name.
+bool FileNameLess(const QString& a, const QString& b);
 
 } // namespace tsl

@@ -1,34 +1,38 @@
 #include "slideshow/QuickSlideShow.h"
 
 #include "core/Extensions.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 #include "slideshow/SlideShowModel.h"
 #include "slideshow/SlideShowPlayer.h"
 #include "ui/FolderDialog.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace tsl {
 namespace {
 
-constexpr QDir::SortFlags kByName = QDir::Name | QDir::IgnoreCase;
-
-// The plain files of folder, by name ignoring case.
-QStringList PlainFiles(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, kByName);
+// The plain files or the sub-folders of folder, by name ignoring case.
+QStringList SortedEntries(const QString& folder, FolderEntryKind kind) {
+    QStringList names = FolderEntryNames(folder, kind);
+    std::sort(names.begin(), names.end(), FileNameLess);
+    return names;
 }
 
 void CollectTree(const QString& folder, QStringList& out, QSet<QString>& seen) {
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (canonical.isEmpty() || seen.contains(canonical)) return;
+    // Each folder once, by its resolved path: a link back up the tree is not followed again.
+    char* resolved = ::realpath(EncodeFileName(folder).constData(), nullptr);
+    if (!resolved) return;
+    const QString canonical = DecodeFileName(QByteArray(resolved));
+    std::free(resolved);
+    if (seen.contains(canonical)) return;
     seen.insert(canonical);
-    for (const QString& name : PlainFiles(folder))
+    for (const QString& name : SortedEntries(folder, FolderEntryKind::PlainFiles))
         out << folder + QLatin1Char('/') + name;
-    const QStringList folders =
-        QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, kByName);
-    for (const QString& name : folders)
+    for (const QString& name : SortedEntries(folder, FolderEntryKind::Folders))
         if (!name.contains(QLatin1Char('.')))
             CollectTree(folder + QLatin1Char('/') + name, out, seen);
 }
@@ -48,11 +52,11 @@ QStringList QuickShowEntries(const QString& chosen, bool multiFolder) {
         QSet<QString> seen;
         CollectTree(folder, entries, seen);
     } else {
-        entries = PlainFiles(folder);
+        entries = SortedEntries(folder, FolderEntryKind::PlainFiles);
     }
     // From the last entry to the first, drop what is not an image by its extension.
     for (qsizetype i = entries.size() - 1; i >= 0; --i)
-        if (!IsImageFile(entries[i].toStdString())) entries.removeAt(i);
+        if (!IsImageFile(EncodeFileName(entries[i]).toStdString())) entries.removeAt(i);
     return entries;
 }
 

@@ -1,11 +1,11 @@
 #include "slideshow/SlideShowModel.h"
 
 #include "core/Files.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <span>
 
@@ -14,21 +14,14 @@ namespace {
 
 // Show files larger than this are refused unread: 32767 entries of 4096 bytes take 134 MB.
 constexpr std::uint64_t kMaxShowFileBytes = std::uint64_t{256} << 20;
-constexpr char16_t kEscapeBase = 0xDC00;
-
-bool IsValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    [[maybe_unused]] const QString text = decoder.decode(bytes); // decoding sets the error
-    return !decoder.hasError();
-}
 
 std::string Stored(const QString& text) {
-    const QByteArray bytes = PathBytes(text);
+    const QByteArray bytes = EncodeFileName(text);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 QString Loaded(const std::string& text) {
-    return PathFromBytes(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    return DecodeFileName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 QString DamagedText(const QString& path, const QString& why) {
@@ -56,55 +49,6 @@ QString DisplayNameOf(const QString& path) {
     const int dot = static_cast<int>(name.lastIndexOf(QLatin1Char('.')));
     if (dot < 0) return name + QLatin1Char('.');
     return name.left(dot) + QLatin1Char('.') + name.mid(dot + 1);
-}
-
-QByteArray PathBytes(const QString& path) {
-    bool escaped = false;
-    for (QChar c : path)
-        if (c.unicode() >= kEscapeBase + 0x80 && c.unicode() <= kEscapeBase + 0xFF) escaped = true;
-    if (!escaped) return path.toUtf8();
-    QByteArray out;
-    QString run;
-    auto flush = [&] {
-        out += run.toUtf8();
-        run.clear();
-    };
-    for (QChar c : path) {
-        if (c.unicode() >= kEscapeBase + 0x80 && c.unicode() <= kEscapeBase + 0xFF) {
-            flush();
-            out += static_cast<char>(c.unicode() - kEscapeBase);
-        } else {
-            run += c;
-        }
-    }
-    flush();
-    return out;
-}
-
-QString PathFromBytes(const QByteArray& bytes) {
-    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
-    // Decodes the valid runs and escapes every byte that does not start a valid sequence.
-    QString out;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[at]);
-        const int length = lead < 0x80         ? 1
-                           : (lead >> 5) == 6  ? 2
-                           : (lead >> 4) == 14 ? 3
-                           : (lead >> 3) == 30 ? 4
-                                               : 0;
-        if (length > 0 && at + length <= bytes.size()) {
-            const QByteArray piece = bytes.mid(at, length);
-            if (IsValidUtf8(piece)) {
-                out += QString::fromUtf8(piece);
-                at += length;
-                continue;
-            }
-        }
-        out += QChar(static_cast<char16_t>(kEscapeBase + lead));
-        ++at;
-    }
-    return out;
 }
 
 QString CouldNotSaveText(const QString& path) {
@@ -138,13 +82,13 @@ QString WriteShowFile(const CSlideShowModel& model, const QString& path, ShowFil
     data.soundLoop = model.soundLoop;
     data.advanceMode = model.advanceMode;
     const std::vector<std::uint8_t> bytes = FormatShowFile(data);
-    if (!ReplaceFileContents(PathBytes(path).toStdString(), bytes)) return CouldNotSaveText(path);
+    if (!ReplaceFileContents(EncodeFileName(path).toStdString(), bytes)) return CouldNotSaveText(path);
     return {};
 }
 
 QString ReadShowFile(CSlideShowModel& model, const QString& path) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(PathBytes(path).toStdString(), bytes, kMaxShowFileBytes)) {
+    if (!ReadWholeFile(EncodeFileName(path).toStdString(), bytes, kMaxShowFileBytes)) {
         if (QFileInfo(path).isFile() && QFileInfo(path).size() > qint64(kMaxShowFileBytes))
             return DamagedText(path, QStringLiteral("it is larger than any slide show."));
         return CouldNotLoadText(path);

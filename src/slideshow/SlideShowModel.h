@@ -5,8 +5,8 @@
 // advance mode (a click during an automatic show turns it to keyboard control).
 //
 // Paths are texts whose bytes are the path's bytes as the file system holds them: a name that
-// is not valid UTF-8 keeps its bytes through the model and back into a show file (PathBytes and
-// PathFromBytes).
+// is not valid UTF-8 keeps its bytes through the model and back into a show file
+// (EncodeFileName and DecodeFileName).
 
 #include "slideshow/ShowFile.h"
 
@@ -41,11 +41,6 @@ public:
 // "name.ext" for a path: its file name, '.', and its extension; "name." without an extension,
 // "." for an empty path.
 QString DisplayNameOf(const QString& path);
-
-// A path's bytes, and back. Bytes that are not valid UTF-8 are kept as the code points
-// U+DC80..U+DCFF (one per byte), so that they survive a round trip.
-QByteArray PathBytes(const QString& path);
-QString PathFromBytes(const QByteArray& bytes);
 
 enum class ShowFileForm {
     FullPath, // the editor's Save: entries and sound file as held
