@@ -1,5 +1,6 @@
 // The one place that picks the screen grabber of the session.
 
+#include "capture/PortalGrabber.h"
 #include "capture/ScreenGrabber.h"
 #include "capture/X11Grabber.h"
 
@@ -16,7 +17,7 @@ std::unique_ptr<IScreenGrabber> CreateScreenGrabber() {
     }
     // On Wayland an X server (Xwayland) sees only the windows of X programs, not the screen:
     // the portal takes the pictures there.
-    if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") return nullptr;
+    if (qgetenv("XDG_SESSION_TYPE").toLower() == "wayland") return std::make_unique<PortalGrabber>();
     if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
     auto x11 = std::make_unique<X11Grabber>();
     if (!x11->Valid()) return nullptr;
