@@ -62,13 +62,15 @@ GrabResult X11Grabber::Grab(GrabTarget target, QRgb background, bool withCursor)
     }
     switch (target) {
     case GrabTarget::FullScreen: {
-        std::optional<x11::Pixels> pixels = m_x->GrabRoot();
-        if (!pixels) {
+        // Straight into the image: a full screen is large.
+        const x11::Rect screen = m_x->Screen();
+        QImage image(screen.width, screen.height, QImage::Format_RGB32);
+        if (image.isNull() || !m_x->GrabRootInto(screen, image.bits(), std::size_t(image.bytesPerLine()))) {
             result.error = QStringLiteral("The screen could not be read.");
             return result;
         }
-        result.image = ImageOf(std::move(*pixels));
-        result.where = QRectOf(m_x->Screen());
+        result.image = std::move(image);
+        result.where = QRectOf(screen);
         break;
     }
     case GrabTarget::ActiveClient:

@@ -79,12 +79,39 @@ Rect X11Connection::Screen() const {
     return {0, 0, m->screen->width_in_pixels, m->screen->height_in_pixels};
 }
 
+namespace {
+
+void CopyRows(const std::uint8_t* in, int width, int rows, std::uint8_t* out, std::size_t stride, bool opaque) {
+    const std::size_t row = std::size_t(width) * 4;
+    for (int y = 0; y < rows; ++y) {
+        std::uint8_t* o = out + stride * std::size_t(y);
+        if (!opaque) {
+            std::memcpy(o, in + row * y, row);
+            continue;
+        }
+        const auto* i32 = reinterpret_cast<const std::uint32_t*>(in + row * y);
+        auto* o32 = reinterpret_cast<std::uint32_t*>(o);
+        for (int x = 0; x < width; ++x) o32[x] = i32[x] | 0xFF000000u;
+    }
+}
+
+} // namespace
+
 std::optional<Pixels> X11Connection::GrabDrawable(std::uint32_t drawable, Rect rect, int depth) {
     if (rect.Empty()) return std::nullopt;
-    const std::size_t size = std::size_t(rect.width) * rect.height * 4;
     Pixels out;
     out.width = rect.width;
     out.height = rect.height;
+    out.bytes.resize(std::size_t(rect.width) * rect.height * 4);
+    if (!GrabDrawableInto(drawable, rect, depth, out.bytes.data(), std::size_t(rect.width) * 4, false))
+        return std::nullopt;
+    return out;
+}
+
+bool X11Connection::GrabDrawableInto(std::uint32_t drawable, Rect rect, int depth, std::uint8_t* rows,
+                                     std::size_t stride, bool opaque) {
+    if (rect.Empty()) return false;
+    const std::size_t size = std::size_t(rect.width) * rect.height * 4;
     if (m_shmOk && depth == m->screen->root_depth) {
         if (m->shmSize < size) {
             ReleaseShm();
@@ -114,28 +141,33 @@ std::optional<Pixels> X11Connection::GrabDrawable(std::uint32_t drawable, Rect r
                                   std::uint16_t(rect.width), std::uint16_t(rect.height), ~0u,
                                   XCB_IMAGE_FORMAT_Z_PIXMAP, m->seg, 0),
                 nullptr));
-            if (!reply) return std::nullopt;
-            out.bytes.assign(m->shmAddr, m->shmAddr + size);
-            return out;
+            if (!reply) return false;
+            CopyRows(m->shmAddr, rect.width, rect.height, rows, stride, opaque);
+            return true;
         }
     }
     // Plain requests, in bands so that no request exceeds the server's maximum length.
-    out.bytes.resize(size);
     const std::size_t maxBytes = std::size_t(xcb_get_maximum_request_length(m->c)) * 4;
     const int band = std::max(1, int(std::min<std::size_t>(rect.height, maxBytes / (std::size_t(rect.width) * 4 + 1))));
     for (int y = 0; y < rect.height; y += band) {
-        const int rows = std::min(band, rect.height - y);
+        const int n = std::min(band, rect.height - y);
         Reply<xcb_get_image_reply_t> reply(xcb_get_image_reply(
             m->c,
             xcb_get_image(m->c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, std::int16_t(rect.x),
-                          std::int16_t(rect.y + y), std::uint16_t(rect.width), std::uint16_t(rows), ~0u),
+                          std::int16_t(rect.y + y), std::uint16_t(rect.width), std::uint16_t(n), ~0u),
             nullptr));
-        if (!reply) return std::nullopt;
-        const std::size_t want = std::size_t(rect.width) * rows * 4;
-        if (std::size_t(xcb_get_image_data_length(reply.get())) < want) return std::nullopt;
-        std::memcpy(out.bytes.data() + std::size_t(y) * rect.width * 4, xcb_get_image_data(reply.get()), want);
+        if (!reply) return false;
+        if (std::size_t(xcb_get_image_data_length(reply.get())) < std::size_t(rect.width) * n * 4) return false;
+        CopyRows(xcb_get_image_data(reply.get()), rect.width, n, rows + stride * std::size_t(y), stride, opaque);
     }
-    return out;
+    return true;
+}
+
+bool X11Connection::GrabRootInto(Rect rect, std::uint8_t* rows, std::size_t stride) {
+    const Rect s = Screen();
+    if (rect.Empty() || rect.x < 0 || rect.y < 0 || rect.x + rect.width > s.width || rect.y + rect.height > s.height)
+        return false;
+    return GrabDrawableInto(m->screen->root, rect, m->screen->root_depth, rows, stride, true);
 }
 
 std::optional<Pixels> X11Connection::GrabRoot(Rect rect) {

@@ -56,6 +56,9 @@ public:
     // refuses.
     std::optional<Pixels> GrabRoot(Rect rect);
     std::optional<Pixels> GrabRoot() { return GrabRoot(Screen()); }
+    // The same into caller's rows (stride bytes apart) of rect's size, with the fourth byte of
+    // every pixel set to 0xFF; rect must lie on the screen. Saves a copy of large grabs.
+    bool GrabRootInto(Rect rect, std::uint8_t* rows, std::size_t stride);
 
     // The window the window manager names active (_NET_ACTIVE_WINDOW); 0 when none.
     std::uint32_t ActiveWindow();
@@ -88,6 +91,8 @@ public:
 private:
     X11Connection() = default;
     std::optional<Pixels> GrabDrawable(std::uint32_t drawable, Rect rect, int depth);
+    bool GrabDrawableInto(std::uint32_t drawable, Rect rect, int depth, std::uint8_t* rows,
+                          std::size_t stride, bool opaque);
     std::uint32_t Atom(const char* name);
     std::uint32_t WindowProperty(std::uint32_t window, std::uint32_t atom, std::uint32_t type);
     void TreeBelow(std::uint32_t window, int originX, int originY, int depth,

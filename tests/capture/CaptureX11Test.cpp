@@ -282,7 +282,7 @@ TEST_F(X11Capture, StopReleasesTheGrabAndTheOptionsHotKeyIsUsed) {
     EXPECT_TRUE(other->GrabKey(0xFFC6 /* F9 */, 4 /* Control */, error)) << error;
     other->UngrabKey();
     // With NumLock on the hot key still fires.
-    Later(150, [] { Xdo({"key", "Num_Lock"}); Xdo({"key", "ctrl+F9"}); Xdo({"key", "Num_Lock"}); });
+    Later(300, [] { Xdo({"key", "Num_Lock"}); Xdo({"key", "ctrl+F9"}); Xdo({"key", "Num_Lock"}); });
     EXPECT_EQ(capture.CaptureFullScreen(), kCaptureDone);
 }
 
