@@ -101,7 +101,8 @@ int LScreenCapture::RunCapture(GrabTarget need, const std::function<GrabResult()
     if (!result.ok()) {
         // Nothing chosen on an overlay is a cancel, not a failure.
         if (result.error.isEmpty()) return kCaptureStopped;
-        return Fail(kCaptureFailed, result.error, false);
+        // Shown: the program is minimised and would otherwise just stay so.
+        return Fail(kCaptureFailed, result.error, true);
     }
     CaptureCallBack(result.image);
     return kCaptureDone;

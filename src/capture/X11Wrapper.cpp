@@ -377,7 +377,8 @@ void X11Connection::UngrabKey() {
     for (xcb_keycode_t code : m->keycodes)
         for (std::uint16_t locks : {std::uint16_t(0), kNumLock, kCapsLock, std::uint16_t(kNumLock | kCapsLock)})
             xcb_ungrab_key(m->c, code, m->screen->root, m->modifiers | locks);
-    xcb_flush(m->c);
+    // A round trip: once this returns the key is free for other programs.
+    std::free(xcb_get_input_focus_reply(m->c, xcb_get_input_focus(m->c), nullptr));
     m->keyGrabbed = false;
     m->keycodes.clear();
 }

@@ -240,6 +240,8 @@ TEST_F(X11Capture, TheWallpaperIsThePublishedBackgroundAndItsAbsenceIsAClearFail
     EXPECT_EQ(capture.CaptureWallpaper(), kCaptureFailed);
     EXPECT_TRUE(capture.LastError().contains("no wallpaper")) << capture.LastError().toStdString();
     EXPECT_TRUE(capture.images.empty());
+    ASSERT_EQ(Script().messages.size(), 1u) << "the minimised program tells why nothing came";
+    EXPECT_EQ(Script().messages[0].text, capture.LastError());
 
     const QImage picture = Pattern(320, 200, 7);
     PublishedWallpaper published(picture);
