@@ -3,6 +3,7 @@
 #include "capture/CaptureCommands.h"
 #include "capture/CaptureOptionDlgs.h"
 #include "capture/CaptureSetupDlg.h"
+#include "capture/PortalGrabber.h"
 #include "framework/Ids.h"
 #include "support/TestEnvironment.h"
 
@@ -177,6 +178,43 @@ TEST_F(Setup, TheRearmRequestStopsAndArmsTimer300) {
     EXPECT_EQ(CCaptureCommands::kRearmMs, 100);
     commands.OnRearmTimer();
     EXPECT_FALSE(commands.RearmPending());
+}
+
+} // namespace
+} // namespace tsl::test
+
+namespace tsl::test {
+namespace {
+
+// The portal's grabber, without a session bus to reach a portal through.
+struct Portal : testing::Test {
+    QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    void SetUp() override { qunsetenv("DBUS_SESSION_BUS_ADDRESS"); }
+    void TearDown() override {
+        if (!bus.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    }
+};
+
+TEST_F(Portal, KindsThePortalCannotTakeAreExplainedNotAttempted) {
+    LScreenCapture capture(std::make_unique<PortalGrabber>());
+    EXPECT_EQ(capture.CaptureMenuUnderCursor(), kCaptureUnsupported);
+    EXPECT_EQ(capture.CaptureSelectedObject(), kCaptureUnsupported);
+    EXPECT_EQ(capture.CaptureMouseCursor(0xFFFFFF), kCaptureUnsupported);
+    EXPECT_EQ(capture.CaptureWallpaper(), kCaptureUnsupported);
+    ASSERT_EQ(Script().messages.size(), 4u);
+    for (const platform::ShownMessage& m : Script().messages)
+        EXPECT_EQ(m.text, QStringLiteral("The desktop portal cannot capture this kind of target. On this "
+                                         "desktop only the full screen, a window and an area can be captured."));
+    EXPECT_FALSE(capture.IsCaptureActive());
+}
+
+TEST_F(Portal, WithoutAPortalAFullScreenCaptureFailsClearlyAfterTellingThereIsNoHotKey) {
+    LScreenCapture capture(std::make_unique<PortalGrabber>());
+    EXPECT_EQ(capture.CaptureFullScreen(), kCaptureFailed);
+    ASSERT_GE(Script().messages.size(), 1u);
+    EXPECT_TRUE(Script().messages.back().text.startsWith("The desktop portal cannot be reached"))
+        << Script().messages.back().text.toStdString();
+    EXPECT_FALSE(capture.IsCaptureActive());
 }
 
 } // namespace

@@ -301,6 +301,19 @@ TEST_F(X11Capture, AWindowThatDisappearsDuringTheDelayGivesNoImage) {
     for (const QImage& image : capture.images) EXPECT_FALSE(Find(image, Pattern(150, 100)).has_value());
 }
 
+TEST_F(X11Capture, AWaylandSessionIsCapturedThroughThePortal) {
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE");
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    const std::unique_ptr<IScreenGrabber> wayland = CreateScreenGrabber();
+    qputenv("XDG_SESSION_TYPE", "x11");
+    const std::unique_ptr<IScreenGrabber> x11 = CreateScreenGrabber();
+    qputenv("XDG_SESSION_TYPE", session);
+    ASSERT_TRUE(wayland && x11);
+    EXPECT_EQ(wayland->Name(), QStringLiteral("The desktop portal"));
+    EXPECT_FALSE(wayland->SupportsHotKey());
+    EXPECT_EQ(x11->Name(), QStringLiteral("X11"));
+}
+
 TEST_F(X11Capture, TheCursorCanBeDrawnIntoAScreenGrab) {
     PatternWindow window(Pattern(200, 200));
     window.setCursor(Qt::CrossCursor);
