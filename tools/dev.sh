@@ -16,7 +16,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-multimedia-dev libgraphicsmagick++1-dev
   libopencv-core-dev libopencv-imgproc-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
-  libsane-dev libxcb1-dev libxcb-xfixes0-dev libx11-dev
+  libsane-dev libxcb1-dev libxcb-xfixes0-dev libxcb-shm0-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   # run time: sound, image plugins, fonts
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good qt6-image-formats-plugins
@@ -25,7 +25,7 @@ packages=(
   xvfb xauth xdotool openbox x11-utils imagemagick graphicsmagick netpbm libjpeg-turbo-progs
   giflib-tools libgif-dev poppler-utils ghostscript pulseaudio sane-utils desktop-file-utils
   dbus-daemon
-  hyperfine libvips-tools
+  hyperfine libvips-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
 )
 
 deps() {

@@ -3,6 +3,7 @@
 #include "app/ResourceTables.h"
 #include "app/TessalyApp.h"
 #include "browser/ImageBrowser.h"
+#include "capture/CaptureCommands.h"
 #include "batch/ImageProcessorDlg.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
@@ -178,6 +179,7 @@ void CMainFrame::OnDocumentsChanged() {
 std::vector<CCmdTarget*> CMainFrame::CommandChain() {
     std::vector<CCmdTarget*> chain = CMdiFrame::CommandChain();
     chain.push_back(m_app);
+    chain.push_back(m_app->Capture()); // null until start-up made it
     return chain;
 }
 

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/ResourceTables.h"
 #include "browser/ImageBrowser.h"
+#include "capture/CaptureCommands.h"
 #include "codecs/Compressor.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
@@ -58,6 +59,7 @@ CTessalyApp::~CTessalyApp() {
     CPntUtilView::SetNewImageHook({});
     SetBmpBtnStringLoader({});
     if (m_frame) m_frame->close();
+    m_capture.reset();
     m_frame.reset();
     m_template.reset();
 }
@@ -93,6 +95,9 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     };
 
     LBase::LoadLibraries(kAllLibraries);
+    // Screen capture: its options reset, its commands routed after the application's.
+    m_capture = std::make_unique<CCaptureCommands>(
+        m_frame.get(), [this](const QImage& image, const QString& title) { return NewFromHandOff(&image, title); });
     InstallSettingsCompression(); // the store's compressed mode; the program itself saves plain
     const std::string path = ResolveSettingsPath(m_options.programFolder.toStdString(),
                                                  m_options.userSettingsFolder.toStdString());

@@ -16,6 +16,7 @@
 
 namespace tsl {
 
+class CCaptureCommands;
 class CDocument;
 class CMainFrame;
 class CMultiDocTemplate;
@@ -48,6 +49,7 @@ public:
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CMultiDocTemplate* Template() const { return m_template.get(); }
+    CCaptureCommands* Capture() const { return m_capture.get(); }
     const QString& ProgramFolder() const { return m_options.programFolder; }
 
     // The template string of the image documents.
@@ -71,6 +73,7 @@ private:
     Options m_options;
     std::unique_ptr<CMultiDocTemplate> m_template;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CCaptureCommands> m_capture;
 };
 
 } // namespace tsl

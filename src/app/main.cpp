@@ -1,11 +1,13 @@
 // Tessaly's entry point: the Qt application, the platform services, then start-up.
 
 #include "app/TessalyApp.h"
+#include "capture/CommandLineCapture.h"
 #include "core/ProgramFolder.h"
 #include "platform/CoreBridge.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -22,6 +24,15 @@ bool HasDisplay() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // --capture: one capture saved to a file, without a window, a first run or a tip.
+    {
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+        if (tsl::IsCommandLineCapture(arguments)) {
+            QCoreApplication core(argc, argv);
+            return tsl::RunCommandLineCapture(arguments);
+        }
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "Tessaly is a desktop program and needs a graphical display, but none was "

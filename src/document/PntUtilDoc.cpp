@@ -25,9 +25,11 @@ CPntUtilDoc::CPntUtilDoc() {
 bool CPntUtilDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument()) return false;
     if (HandOff().IsAllocated()) {
+        m_handOffName = HandOff().name;
         m_holder.SetImage(DdbFromImage(HandOff().Take()), {});
         SetModifiedFlag(true);
-        RestoreMainFrame();
+        if (HandOff().multipleCaptures) SendToMainFrame(ID_CAPTURE_REARM);
+        else RestoreMainFrame();
         return true;
     }
     CNewImageDlg dialog;
@@ -56,8 +58,12 @@ bool CPntUtilDoc::OnNewDocument() {
 void CPntUtilDoc::RestoreMainFrame() {
     // The program may have been minimised while the image was made: every new image brings the
     // main frame back.
+    SendToMainFrame(ID_RESTORE_FRAME);
+}
+
+void CPntUtilDoc::SendToMainFrame(int command) {
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* frame = qobject_cast<CMdiFrame*>(top)) frame->ExecuteCommand(ID_RESTORE_FRAME);
+        if (auto* frame = qobject_cast<CMdiFrame*>(top)) frame->ExecuteCommand(command);
     }
 }
 

@@ -29,6 +29,9 @@ public:
     // The image until the view takes it (as the loader made it: no copy).
     CDdb TakeBitmap();
     int BitsPerPixel() const { return m_bitsPerPixel; }
+    // The name the image came with through the hand-off ("Capture Full Screen[1]"); empty for
+    // images from files and the New Image dialog. The window keeps the default title.
+    const QString& HandOffName() const { return m_handOffName; }
     bool Transparent() const { return m_transparent; }
     COLORREF TransparentColour() const { return m_transparentColour; }
     // What the image commands change: the depth saves use, and the transparent colour.
@@ -46,6 +49,8 @@ public:
 private:
     CDdb CurrentBitmap() const; // the view's image, or the holder's before the view took it
     static void RestoreMainFrame(); // sends the restore request to the main frame
+    static void SendToMainFrame(int command);
+    QString m_handOffName;
     // Calls f with the paint control of each view.
     template <typename F> void ForEachControl(F f) const;
 

@@ -1,6 +1,7 @@
 // main() of the widget tests: see TestEnvironment.h.
 
 #include "support/TestEnvironment.h"
+#include "support/PrivateXServer.h"
 
 #include "core/SettingsFile.h"
 
@@ -68,9 +69,13 @@ int main(int argc, char** argv) {
     SetEnv("HOME", root.path() + QStringLiteral("/home"));
 
     // Tests labelled x11 get the display of the shared Xvfb server; all others run offscreen.
+    // Tests that need the whole server to themselves set TSL_PRIVATE_XSERVER.
     const char* displayFile = std::getenv("TSL_XVFB_DISPLAY_FILE");
     QFile file(displayFile ? QString::fromLocal8Bit(displayFile) : QString());
-    if (displayFile && file.open(QIODevice::ReadOnly)) {
+    if (std::getenv("TSL_PRIVATE_XSERVER")) {
+        if (!tsl::test::StartPrivateXServer()) return 1;
+        SetEnv("QT_QPA_PLATFORM", QStringLiteral("xcb"));
+    } else if (displayFile && file.open(QIODevice::ReadOnly)) {
         SetEnv("DISPLAY", QString::fromLatin1(file.readAll()).trimmed());
         SetEnv("QT_QPA_PLATFORM", QStringLiteral("xcb"));
     } else if (!std::getenv("QT_QPA_PLATFORM")) {
