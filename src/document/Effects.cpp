@@ -12,16 +12,6 @@ namespace tsl {
 
 namespace {
 
-std::uint32_t* Line(CDdb& d, int y) { return reinterpret_cast<std::uint32_t*>(d.Row(d.Height() - 1 - y)); }
-const std::uint32_t* Line(const CDdb& d, int y) {
-    return reinterpret_cast<const std::uint32_t*>(d.Row(d.Height() - 1 - y));
-}
-
-std::uint32_t PixelOf(COLORREF c) {
-    return static_cast<std::uint32_t>(GetBValue(c)) | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
-           static_cast<std::uint32_t>(GetRValue(c)) << 16;
-}
-
 int Clamp255(int v) { return std::clamp(v, 0, 255); }
 
 COLORREF Shifted(COLORREF c, int by) {
@@ -33,11 +23,11 @@ void Row(CDdb& d, int y, int x0, int x1, std::uint32_t p) {
     if (y < 0 || y >= d.Height()) return;
     x0 = std::max(x0, 0);
     x1 = std::min(x1, d.Width() - 1);
-    if (x0 <= x1) std::fill(Line(d, y) + x0, Line(d, y) + x1 + 1, p);
+    if (x0 <= x1) std::fill(PictureLine(d, y) + x0, PictureLine(d, y) + x1 + 1, p);
 }
 void Column(CDdb& d, int x, int y0, int y1, std::uint32_t p) {
     if (x < 0 || x >= d.Width()) return;
-    for (int y = std::max(y0, 0); y <= std::min(y1, d.Height() - 1); ++y) Line(d, y)[x] = p;
+    for (int y = std::max(y0, 0); y <= std::min(y1, d.Height() - 1); ++y) PictureLine(d, y)[x] = p;
 }
 
 } // namespace
@@ -51,8 +41,8 @@ void Blend(CDdb& target, const CDdb& overlay, int percent) {
     for (int d = 0; d < 256; ++d) step[d] = static_cast<std::uint8_t>(p * d / 100);
     const int w = std::min(target.Width(), overlay.Width()), h = std::min(target.Height(), overlay.Height());
     for (int y = 0; y < h; ++y) {
-        std::uint8_t* t = reinterpret_cast<std::uint8_t*>(Line(target, y));
-        const std::uint8_t* o = reinterpret_cast<const std::uint8_t*>(Line(overlay, y));
+        std::uint8_t* t = reinterpret_cast<std::uint8_t*>(PictureLine(target, y));
+        const std::uint8_t* o = reinterpret_cast<const std::uint8_t*>(PictureLine(overlay, y));
         for (int x = 0; x < w; ++x, t += 4, o += 4) {
             for (int c = 0; c < 3; ++c) {
                 const int tv = t[c], ov = o[c];
@@ -84,8 +74,8 @@ CDdb StretchedOverlay(const CDdb& image, int w, int h) {
     std::vector<int> sx(static_cast<std::size_t>(w));
     for (int x = 0; x < w; ++x) sx[x] = static_cast<int>(static_cast<long long>(x) * image.Width() / w);
     for (int y = 0; y < h; ++y) {
-        const std::uint32_t* s = Line(image, static_cast<int>(static_cast<long long>(y) * image.Height() / h));
-        std::uint32_t* o = Line(d, y);
+        const std::uint32_t* s = PictureLine(image, static_cast<int>(static_cast<long long>(y) * image.Height() / h));
+        std::uint32_t* o = PictureLine(d, y);
         for (int x = 0; x < w; ++x) o[x] = s[sx[x]];
     }
     return d;
@@ -105,8 +95,8 @@ CDdb ShadowSilhouette(const CDdb& part, COLORREF back, COLORREF colour, int blur
     if (s.IsNull() || part.BitsPerPixel() != 32) return {};
     const std::uint32_t b = PixelOf(back), c = PixelOf(colour);
     for (int y = 0; y < part.Height(); ++y) {
-        const std::uint32_t* p = Line(part, y);
-        std::uint32_t* o = Line(s, y);
+        const std::uint32_t* p = PictureLine(part, y);
+        std::uint32_t* o = PictureLine(s, y);
         for (int x = 0; x < part.Width(); ++x) o[x] = (p[x] & 0xFFFFFFu) != b ? c : b;
     }
     LBitmap bitmap;

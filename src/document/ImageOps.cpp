@@ -7,18 +7,6 @@ namespace tsl {
 
 namespace {
 
-// Picture row y (from the top) of a 32-bit bitmap, as pixels.
-std::uint32_t* Line(CDdb& d, int y) { return reinterpret_cast<std::uint32_t*>(d.Row(d.Height() - 1 - y)); }
-const std::uint32_t* Line(const CDdb& d, int y) {
-    return reinterpret_cast<const std::uint32_t*>(d.Row(d.Height() - 1 - y));
-}
-
-// A colour as the 32-bit pixel value (B, G, R, 0 in memory).
-std::uint32_t PixelOf(COLORREF c) {
-    return static_cast<std::uint32_t>(GetBValue(c)) | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
-           static_cast<std::uint32_t>(GetRValue(c)) << 16;
-}
-
 CRect Clip(const CDdb& d, const CRect& r) {
     return r.Normalised().Intersected({0, 0, d.Width(), d.Height()});
 }
@@ -31,7 +19,7 @@ CDdb CopyPart(const CDdb& whole, const CRect& rect) {
     CDdb part = CDdb::Create(r.Width(), r.Height(), 32);
     if (part.IsNull()) return part;
     for (int y = 0; y < r.Height(); ++y)
-        std::memcpy(Line(part, y), Line(whole, r.top + y) + r.left, static_cast<std::size_t>(r.Width()) * 4);
+        std::memcpy(PictureLine(part, y), PictureLine(whole, r.top + y) + r.left, static_cast<std::size_t>(r.Width()) * 4);
     return part;
 }
 
@@ -41,8 +29,8 @@ void PastePart(CDdb& whole, const CDdb& part, CPoint at, std::optional<COLORREF>
     if (r.IsEmpty()) return;
     const std::uint32_t keyPixel = key ? PixelOf(*key) : 0;
     for (int y = r.top; y < r.bottom; ++y) {
-        const std::uint32_t* s = Line(part, y - at.y) + (r.left - at.x);
-        std::uint32_t* d = Line(whole, y) + r.left;
+        const std::uint32_t* s = PictureLine(part, y - at.y) + (r.left - at.x);
+        std::uint32_t* d = PictureLine(whole, y) + r.left;
         if (!key) {
             std::memcpy(d, s, static_cast<std::size_t>(r.Width()) * 4);
             continue;
@@ -56,7 +44,7 @@ void FillPart(CDdb& whole, const CRect& rect, COLORREF colour) {
     const CRect r = Clip(whole, rect);
     if (r.IsEmpty() || whole.BitsPerPixel() != 32) return;
     const std::uint32_t p = PixelOf(colour);
-    for (int y = r.top; y < r.bottom; ++y) std::fill_n(Line(whole, y) + r.left, r.Width(), p);
+    for (int y = r.top; y < r.bottom; ++y) std::fill_n(PictureLine(whole, y) + r.left, r.Width(), p);
 }
 
 long long ReplaceColourIn(CDdb& whole, const CRect& rect, COLORREF from, COLORREF to) {
@@ -65,7 +53,7 @@ long long ReplaceColourIn(CDdb& whole, const CRect& rect, COLORREF from, COLORRE
     const std::uint32_t f = PixelOf(from), t = PixelOf(to);
     long long changed = 0;
     for (int y = r.top; y < r.bottom; ++y) {
-        std::uint32_t* d = Line(whole, y) + r.left;
+        std::uint32_t* d = PictureLine(whole, y) + r.left;
         for (int x = 0; x < r.Width(); ++x)
             if ((d[x] & 0xFFFFFFu) == f) d[x] = t, ++changed;
     }

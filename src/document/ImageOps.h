@@ -7,9 +7,24 @@
 #include "core/Ddb.h"
 #include "core/Geometry.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace tsl {
+
+// Picture row y (from the top) of a 32-bit bitmap, as pixels.
+inline std::uint32_t* PictureLine(CDdb& d, int y) {
+    return reinterpret_cast<std::uint32_t*>(d.Row(d.Height() - 1 - y));
+}
+inline const std::uint32_t* PictureLine(const CDdb& d, int y) {
+    return reinterpret_cast<const std::uint32_t*>(d.Row(d.Height() - 1 - y));
+}
+
+// A colour as the 32-bit pixel value (B, G, R, 0 in memory).
+inline std::uint32_t PixelOf(COLORREF c) {
+    return static_cast<std::uint32_t>(GetBValue(c)) | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
+           static_cast<std::uint32_t>(GetRValue(c)) << 16;
+}
 
 // The part of a bitmap inside r (clipped), at 32 bits; empty when nothing is left.
 CDdb CopyPart(const CDdb& whole, const CRect& r);

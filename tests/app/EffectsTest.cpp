@@ -81,7 +81,7 @@ TEST_F(Effects, LightenAndDarkenBlendTheSelectionWithTheirCaptions) {
     EXPECT_EQ(Shown().pixel(5, 5), qRgb(Blended(qRed(lit), 0, 30), Blended(qGreen(lit), 0, 30), Blended(qBlue(lit), 0, 30)));
 }
 
-TEST_F(Effects, LightenAtFiftyTurnsTheSpecColourAndZeroChangesNothingInOneStep) {
+TEST_F(Effects, LightenAtFiftyMixesHalfWayToWhiteAndZeroChangesNothingInOneStep) {
     OpenSolid(6, 4, qRgb(100, 200, 0));
     BlendAt(50);
     ASSERT_TRUE(Frame().ExecuteCommand(ID_EFFECT_LIGHTEN));
