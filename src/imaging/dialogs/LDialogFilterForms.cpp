@@ -17,18 +17,6 @@ namespace tsl {
 
 namespace {
 
-void LayOut(QDialog& dialog, QLayout* form, QWidget* preview) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* body = new QHBoxLayout;
-    body->addLayout(form);
-    body->addWidget(preview);
-    layout->addLayout(body);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-}
-
 struct ChangeKind {
     unsigned flag;
     const char* title;
@@ -110,7 +98,7 @@ CChangeDlg::CChangeDlg(const LBitmapBase& picture, unsigned flag, int start, QWi
         Apply(b, m_flag, PreviewValue(m_flag, Change(), m_preview->Scale()));
         copy.SetHandle(std::move(b.GetHandle()));
     });
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_value, &QSpinBox::valueChanged, m_slider, &QSlider::setValue);
     connect(m_slider, &QSlider::valueChanged, m_value, &QSpinBox::setValue);
     connect(m_value, &QSpinBox::valueChanged, m_preview, &CImagePreview::Schedule);
@@ -136,7 +124,7 @@ CNoiseDlg::CNoiseDlg(const LBitmapBase& picture, int range, int channel, QWidget
     form->addRow(QStringLiteral("&Channel:"), m_channel);
     // A fixed seed keeps the preview's grain still while the values change.
     m_preview = new CImagePreview(picture, [this](LBitmapBase& copy) { AddNoise(copy.GetHandle(), Range(), Channel(), 1); });
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_range, &QSpinBox::valueChanged, m_preview, &CImagePreview::Schedule);
     connect(m_channel, &QComboBox::currentIndexChanged, m_preview, &CImagePreview::Schedule);
     m_range->setFocus();
@@ -164,7 +152,7 @@ CEmbossDlg::CEmbossDlg(const LBitmapBase& picture, int direction, int depth, QWi
     form->addRow(QStringLiteral("&Direction:"), m_direction);
     form->addRow(QStringLiteral("D&epth:"), m_depth);
     m_preview = new CImagePreview(picture, [this](LBitmapBase& copy) { Emboss(copy.GetHandle(), Direction(), Depth()); });
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_direction, &QComboBox::currentIndexChanged, m_preview, &CImagePreview::Schedule);
     connect(m_depth, &QSpinBox::valueChanged, m_preview, &CImagePreview::Schedule);
     m_direction->setFocus();
@@ -198,7 +186,7 @@ CFilterDlg::CFilterDlg(const LBitmapBase& picture, unsigned family, int start, Q
     m_preview = new CImagePreview(picture, [this](LBitmapBase& copy) {
         if (Filter() >= 0) SpatialFilter(copy.GetHandle(), Filter());
     });
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_filter, &QComboBox::currentIndexChanged, m_preview, &CImagePreview::Schedule);
     m_filter->setFocus();
 }

@@ -50,8 +50,10 @@ CDdb Sample(const CDdb& from, int w, int h) {
     return to;
 }
 
-// The form beside the preview, OK and Cancel below.
-void LayOut(QDialog& dialog, QLayout* form, QWidget* preview) {
+
+} // namespace
+
+void LayOutWithPreview(QDialog& dialog, QLayout* form, QWidget* preview) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     auto* layout = new QVBoxLayout(&dialog);
     auto* body = new QHBoxLayout;
@@ -62,8 +64,6 @@ void LayOut(QDialog& dialog, QLayout* form, QWidget* preview) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 }
-
-} // namespace
 
 // ---- preview
 
@@ -152,7 +152,7 @@ CAngleDlg::CAngleDlg(const LBitmapBase& picture, unsigned kind, QWidget* parent)
             copy.Rotate(Angle(), AngleFlag(), BackColour());
     });
 
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_angle, &QDoubleSpinBox::valueChanged, m_preview, &CImagePreview::Schedule);
     connect(m_colour, &CCoolCombo::notified, m_preview, &CImagePreview::Schedule);
     if (m_resize) connect(m_resize, &QCheckBox::toggled, m_preview, &CImagePreview::Schedule);
@@ -220,7 +220,7 @@ CSizeDlg::CSizeDlg(const LBitmapBase& picture, int width, int height, unsigned m
         copy.Size(std::max(1, static_cast<int>(w * fit)), std::max(1, static_cast<int>(h * fit)), Method());
     });
 
-    LayOut(*this, form, m_preview);
+    LayOutWithPreview(*this, form, m_preview);
     connect(m_width, &QSpinBox::valueChanged, this, &CSizeDlg::OnWidthChanged);
     connect(m_height, &QSpinBox::valueChanged, this, &CSizeDlg::OnHeightChanged);
     connect(m_unit, &QComboBox::currentIndexChanged, this, &CSizeDlg::OnUnitChanged);

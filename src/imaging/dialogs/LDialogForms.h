@@ -13,6 +13,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLayout;
 class QComboBox;
 class QDoubleSpinBox;
 class QRadioButton;
@@ -22,6 +23,9 @@ class QTimer;
 namespace tsl {
 
 class CColourPicker;
+
+// Lays out a parameter dialog: the form beside the preview, OK and Cancel below.
+void LayOutWithPreview(QDialog& dialog, QLayout* form, QWidget* preview);
 
 // A preview box: holds a copy of the picture that fits the box (made once), and shows what a
 // render function makes of it. Changes are coalesced: Schedule() re-renders on the next turn of
