@@ -1,12 +1,18 @@
 // The filters computed here pixel by pixel: noise, mosaic, posterize and oilify.
 
-#include "imaging/Filters.h"
 #include "imaging/ColorResInternal.h"
+#include "imaging/Filters.h"
 #include "imaging/FiltersInternal.h"
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <new>
 #include <random>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tsl {
 namespace {
@@ -150,12 +156,15 @@ int Oilify(CDdb& image, int dim) {
     return OnTrueColour(image, [radius](CDdb& work) {
         constexpr int kBands = 64;
         const int w = work.Width(), h = work.Height(), n = BytesPerPixel(work);
-        CDdb out = detail::SameLayout(work);
+        // A copy written once (it keeps the fourth bytes of 32-bit pixels).
+        CDdb out = CDdb::Create(w, h, work.BitsPerPixel(), work.Bits().data());
         if (out.IsNull()) return kErrorNoMemory;
-        out.Bits() = work.Bits(); // keeps the fourth bytes of 32-bit pixels
-        // Each pixel's luminance band, row by row in storage order.
-        std::vector<std::uint8_t> bands(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        auto bandRow = [&](int y) { return bands.data() + static_cast<std::size_t>(y) * w; };
+        out.Palette() = work.Palette();
+        // Each pixel's luminance band, row by row in storage order (every byte written below).
+        std::unique_ptr<std::uint8_t[]> bands(new (
+            std::nothrow) std::uint8_t[static_cast<std::size_t>(w) * static_cast<std::size_t>(h)]);
+        if (!bands) return kErrorNoMemory;
+        auto bandRow = [&](int y) { return bands.get() + static_cast<std::size_t>(y) * w; };
         for (int y = 0; y < h; ++y) {
             const std::uint8_t* p = work.Row(y);
             for (int x = 0; x < w; ++x, p += n)
@@ -166,31 +175,75 @@ int Oilify(CDdb& image, int dim) {
             // A window holds at most 65 x 65 pixels: 16-bit counts, so the maximum below takes
             // eight bands a step.
             alignas(16) std::int16_t count[kBands];
-            int sum[kBands][3];
-            std::vector<int> rows(2 * static_cast<std::size_t>(radius) + 1);
-            // Adds (sign 1) or removes (-1) column x of the window, edges repeated.
-            auto column = [&](int x, int sign) {
-                x = std::clamp(x, 0, w - 1);
-                for (int row : rows) {
-                    const std::uint8_t* p = work.Row(row) + x * n;
-                    const int b = bands[static_cast<std::size_t>(row) * w + x];
-                    count[b] = static_cast<std::int16_t>(count[b] + sign);
-                    for (int k = 0; k < 3; ++k)
-                        sum[b][k] += sign * p[k];
+            // Each band's sums of blue, green and red, 21 bits apiece in one word: a window's
+            // sum is at most 65 x 65 x 255 < 2^21, so the fields never carry into each other.
+            std::uint64_t sum[kBands];
+            auto packed = [](const std::uint8_t* p) {
+                return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 21 | std::uint64_t{p[2]} << 42;
+            };
+            const int size = 2 * radius + 1;
+            // The window's rows (edges repeated): pixels and bands.
+            std::vector<const std::uint8_t*> pixelRows(static_cast<std::size_t>(size));
+            std::vector<const std::uint8_t*> bandRows(static_cast<std::size_t>(size));
+            auto add = [&](int x) {
+                for (int r = 0; r < size; ++r) {
+                    const std::uint8_t* p = pixelRows[static_cast<std::size_t>(r)] + x * n;
+                    const int b = bandRows[static_cast<std::size_t>(r)][x];
+                    ++count[b];
+                    sum[b] += packed(p);
+                }
+            };
+            // Column `gone` leaves the window and column `come` enters it.
+            auto slide = [&](int gone, int come) {
+                for (int r = 0; r < size; ++r) {
+                    const std::uint8_t* row = pixelRows[static_cast<std::size_t>(r)];
+                    const std::uint8_t* rowBands = bandRows[static_cast<std::size_t>(r)];
+                    const std::uint8_t* p = row + gone * n;
+                    const int b = rowBands[gone];
+                    --count[b];
+                    sum[b] -= packed(p);
+                    const std::uint8_t* q = row + come * n;
+                    const int c = rowBands[come];
+                    ++count[c];
+                    sum[c] += packed(q);
                 }
             };
             for (int y = from; y < to; ++y) {
-                for (int d = -radius; d <= radius; ++d)
-                    rows[static_cast<std::size_t>(d + radius)] = std::clamp(y + d, 0, h - 1);
+                for (int d = -radius; d <= radius; ++d) {
+                    const int row = std::clamp(y + d, 0, h - 1);
+                    pixelRows[static_cast<std::size_t>(d + radius)] = work.Row(row);
+                    bandRows[static_cast<std::size_t>(d + radius)] = bandRow(row);
+                }
                 std::fill(std::begin(count), std::end(count), std::int16_t{0});
-                std::fill(&sum[0][0], &sum[0][0] + 3 * kBands, 0);
+                std::fill(std::begin(sum), std::end(sum), std::uint64_t{0});
                 for (int x = -radius; x <= radius; ++x)
-                    column(x, 1);
-                const std::uint8_t* own = bands.data() + static_cast<std::size_t>(y) * w;
+                    add(std::clamp(x, 0, w - 1));
+                const std::uint8_t* own = bandRow(y);
                 std::uint8_t* o = out.Row(y);
                 for (int x = 0; x < w; ++x, o += n) {
-                    // The fullest band, the pixel's own winning ties, else the first: a plain
-                    // maximum (which vectorises) and then a search for it.
+                    // The fullest band, the pixel's own winning ties, else the first: the
+                    // maximum eight bands a step, then the first band holding it.
+#if defined(__SSE2__)
+                    __m128i m = _mm_load_si128(reinterpret_cast<const __m128i*>(count));
+                    for (int b = 8; b < kBands; b += 8)
+                        m = _mm_max_epi16(
+                            m, _mm_load_si128(reinterpret_cast<const __m128i*>(count + b)));
+                    m = _mm_max_epi16(m, _mm_shuffle_epi32(m, 0x4E));
+                    m = _mm_max_epi16(m, _mm_shuffle_epi32(m, 0xB1));
+                    m = _mm_max_epi16(m, _mm_shufflelo_epi16(_mm_shufflehi_epi16(m, 0xB1), 0xB1));
+                    const std::int16_t most = static_cast<std::int16_t>(_mm_cvtsi128_si32(m));
+                    int best = own[x];
+                    if (count[best] != most) {
+                        for (int b = 0;; b += 8) {
+                            const int hit = _mm_movemask_epi8(_mm_cmpeq_epi16(
+                                _mm_load_si128(reinterpret_cast<const __m128i*>(count + b)), m));
+                            if (hit) {
+                                best = b + __builtin_ctz(static_cast<unsigned>(hit)) / 2;
+                                break;
+                            }
+                        }
+                    }
+#else
                     std::int16_t most = 0;
                     for (int b = 0; b < kBands; ++b)
                         most = std::max(most, count[b]);
@@ -199,11 +252,12 @@ int Oilify(CDdb& image, int dim) {
                         best = 0;
                         while (count[best] != most) ++best;
                     }
+#endif
                     const int c = count[best];
                     for (int k = 0; k < 3; ++k)
-                        o[k] = static_cast<std::uint8_t>((sum[best][k] + c / 2) / c);
-                    column(x - radius, -1);
-                    column(x + radius + 1, 1);
+                        o[k] = static_cast<std::uint8_t>(
+                            ((static_cast<int>(sum[best] >> (21 * k)) & 0x1FFFFF) + c / 2) / c);
+                    slide(std::max(x - radius, 0), std::min(x + radius + 1, w - 1));
                 }
             }
         });

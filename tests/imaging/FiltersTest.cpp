@@ -484,6 +484,18 @@ TEST(Filters, OilifyKeepsEdgesAndFlattensSpecks) {
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 30; ++x)
             ASSERT_EQ(p.At(x, y), x < 15 ? RGB(200, 40, 40) : RGB(30, 30, 160)) << x << "," << y;
+    // The largest window over white beside a nearly white band of the same luminance band: the
+    // sums come near their limit and no channel spills into the next.
+    CDdb big = Picture(80, 70, [](int x, int) { return x < 40 ? RGB(255, 255, 255) : RGB(255, 254, 253); });
+    ASSERT_EQ(Oilify(big, kOilifyDimMax), kSuccess);
+    const opstest::Pixels q = Read(big);
+    for (int y : {0, 35, 69})
+        for (int x : {0, 39, 40, 79}) {
+            const COLORREF c = q.At(x, y);
+            EXPECT_EQ(GetRValue(c), 255) << x << "," << y;
+            EXPECT_GE(GetGValue(c), 254) << x << "," << y;
+            EXPECT_GE(GetBValue(c), 253) << x << "," << y;
+        }
 }
 
 } // namespace
