@@ -4,6 +4,7 @@
 #include "capture/CommandLineCapture.h"
 #include "core/ProgramFolder.h"
 #include "platform/CoreBridge.h"
+#include "platform/FileNames.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -16,6 +17,14 @@
 
 namespace {
 
+// The arguments after the program's name, each kept byte for byte (a file name that is not
+// UTF-8 still opens).
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << tsl::DecodeFileName(QByteArray(argv[i]));
+    return arguments;
+}
+
 bool HasDisplay() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     return (platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
@@ -26,8 +35,7 @@ bool HasDisplay() {
 int main(int argc, char** argv) {
     // --capture: one capture saved to a file, without a window, a first run or a tip.
     {
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+        const QStringList arguments = Arguments(argc, argv);
         if (tsl::IsCommandLineCapture(arguments)) {
             QCoreApplication core(argc, argv);
             return tsl::RunCommandLineCapture(arguments);
@@ -60,8 +68,8 @@ int main(int argc, char** argv) {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
         QStringLiteral("/Orvane/Tessaly");
     tsl::CTessalyApp tessaly(options);
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    // What Qt left of the command line once it took its own options (-platform and the like).
+    QStringList arguments = Arguments(argc, argv);
     // --benchmark-startup: quit as soon as the main window is shown (start-up benchmark).
     const bool quitWhenShown = arguments.removeAll(QStringLiteral("--benchmark-startup")) > 0;
     // --slideshow FILE.show: plays the show and ends with it.

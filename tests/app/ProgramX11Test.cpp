@@ -82,5 +82,21 @@ TEST_F(Program, OpensTheFileNamedOnItsCommandLine) {
     EXPECT_EQ(FindWindow("^Tessaly - harbour.png$"), QStringLiteral("Tessaly - harbour.png"));
 }
 
+TEST_F(Program, OpensAFileWhoseNameIsNotUtf8) {
+    const QString folder = MakeTempFolder("pictures");
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(folder + "/harbour.png"));
+    // The shell makes the name with the byte 0xFF in it and hands it over as it stands.
+    tessaly.setArguments({"-c", "mv \"$1/harbour.png\" \"$1/harbour$(printf '\\377').png\" && "
+                                "exec \"$2\" \"$1/harbour$(printf '\\377').png\"",
+                          "sh", folder, tessaly.program()});
+    tessaly.setProgram("/bin/sh");
+    tessaly.start();
+    ASSERT_TRUE(tessaly.waitForStarted());
+    const QString title = FindWindow("^Tessaly - harbour.*png$");
+    EXPECT_TRUE(title.startsWith("Tessaly - harbour")) << title.toStdString();
+}
+
 } // namespace
 } // namespace tsl::test
