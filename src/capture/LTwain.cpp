@@ -48,6 +48,7 @@ int LTwain::Acquire(unsigned flags) {
         return kErrorScanNoDevice;
     }
     m_acquiring = true;
+    m_abandoned = false;
     struct Done {
         bool finished = false;
         SaneScanEnd end;
@@ -106,9 +107,12 @@ int LTwain::Acquire(unsigned flags) {
     m_progress = nullptr;
     progress.hide();
     if (!done->finished) {
+        // The program is quitting: the scan ends with it, and nothing is reported.
         done->finished = true; // later pages of this scan are dropped
         m_session->CancelScan();
-        return fail(kErrorScanCancelled);
+        m_acquiring = false;
+        m_abandoned = true;
+        return kErrorScanCancelled;
     }
     m_acquiring = false;
     if (done->end.status != kSuccess) return fail(done->end.status, done->end.detail);

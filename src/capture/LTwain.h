@@ -64,6 +64,8 @@ public:
     int Select();
     int Acquire(unsigned flags);
     bool IsAcquiring() const { return m_acquiring; }
+    // Whether the last acquisition was left because the program is quitting.
+    bool Abandoned() const { return m_abandoned; }
     // Ends a running acquisition (as the progress window's Cancel does).
     void CancelAcquire();
     // The settings used by the last acquisition (what the options dialog left).
@@ -83,6 +85,7 @@ private:
     QString m_current;
     SaneSettings m_settings;
     bool m_acquiring = false;
+    bool m_abandoned = false;
     CScanProgressDlg* m_progress = nullptr;
     std::unique_ptr<CSaneSession> m_session; // last: its queued calls reach the fields above
 };

@@ -57,7 +57,7 @@ void CScanCommands::OnAcquireMulti() {
     if (!m_twainAvailable || m_busy) return;
     m_busy = true;
     const int result = m_twain->Acquire(kTwainShowInterface | kTwainMultiPage);
-    if (result != kSuccess) LBase::DisplayErrorFromList(result);
+    if (result != kSuccess && !m_twain->Abandoned()) LBase::DisplayErrorFromList(result);
     m_busy = false;
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <unistd.h>
 
 namespace tsl::test {
@@ -20,6 +22,10 @@ inline const QString& SaneTestConfig() {
         QFile dll(dir + QStringLiteral("/dll.conf"));
         if (dll.open(QIODevice::WriteOnly)) dll.write("test\n");
         ::setenv("SANE_CONFIG_DIR", (path + ":").constData(), 1);
+        static const struct Remove {
+            std::string path;
+            ~Remove() { std::filesystem::remove_all(path); }
+        } remove{path.toStdString()};
         return dir;
     }();
     return folder;
