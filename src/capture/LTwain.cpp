@@ -62,9 +62,9 @@ int LTwain::Acquire(unsigned flags) {
     };
 
     if (flags & kTwainShowInterface) {
-        QString error;
-        const std::vector<SaneOptionInfo> options = m_session->FirstOptions(device, &error);
-        if (!error.isEmpty()) return fail(kErrorScanIo, device + QStringLiteral(": ") + error);
+        int opened = kSuccess;
+        const std::vector<SaneOptionInfo> options = m_session->FirstOptions(device, &opened);
+        if (opened != kSuccess) return fail(opened, device);
         QString title = device;
         for (const SaneDeviceInfo& d : m_devices)
             if (d.name == device) title = d.vendor + QLatin1Char(' ') + d.model;

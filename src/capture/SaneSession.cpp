@@ -2,7 +2,6 @@
 
 #include "capture/SaneFrames.h"
 #include "imaging/ImagingFlags.h"
-#include "imaging/LBase.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -267,7 +266,7 @@ void CSaneSession::Post(std::function<void()> fn) {
 
 void CSaneSession::ToUi(std::function<void()> fn) { m_shared->ToUi(std::move(fn)); }
 
-std::vector<SaneOptionInfo> CSaneSession::FirstOptions(const QString& device, QString* error) {
+std::vector<SaneOptionInfo> CSaneSession::FirstOptions(const QString& device, int* status) {
     struct Call {
         std::mutex mutex;
         std::condition_variable cv;
@@ -305,7 +304,7 @@ std::vector<SaneOptionInfo> CSaneSession::FirstOptions(const QString& device, QS
         std::unique_lock lock(call->mutex);
         call->cv.wait(lock, [&] { return call->done; });
     }
-    if (error) *error = call->status == SANE_STATUS_GOOD ? QString() : SaneStatusText(call->status);
+    if (status) *status = SaneStatusToImaging(call->status);
     return call->options;
 }
 
@@ -463,10 +462,6 @@ int SaneStatusToImaging(int saneStatus) {
     case SANE_STATUS_ACCESS_DENIED: return kErrorScanAccessDenied;
     default: return kErrorScanIo;
     }
-}
-
-QString SaneStatusText(int saneStatus) {
-    return QString::fromStdString(LBase::ErrorText(SaneStatusToImaging(saneStatus)));
 }
 
 } // namespace tsl

@@ -89,9 +89,9 @@ public:
     bool Listed() const;
 
     // The device's first options (kSaneFirstOptions that it has and that are active); opens the
-    // device. Runs on the worker while the caller's events keep running; empty with error set
-    // when the device cannot be opened.
-    std::vector<SaneOptionInfo> FirstOptions(const QString& device, QString* error = nullptr);
+    // device. Runs on the worker while the caller's events keep running; empty, with the
+    // imaging status in *status, when the device cannot be opened (else *status is 1).
+    std::vector<SaneOptionInfo> FirstOptions(const QString& device, int* status = nullptr);
 
     // Scans on the worker: the settings applied, then pages until the feeder is empty (a flatbed
     // source, or multiple false: one page). Calls back on the user-interface thread.
@@ -121,8 +121,7 @@ private:
     bool m_listed = false;
 };
 
-// The SANE status in words, as the error list shows it; and its imaging status.
-QString SaneStatusText(int saneStatus);
+// The imaging status of a SANE status (LBase::ErrorText has it in words).
 int SaneStatusToImaging(int saneStatus);
 
 } // namespace tsl
