@@ -7,6 +7,12 @@
 //    as a user's desktop has a window manager). The benchmark watches the root window's
 //    children; the first map after the start is the main window (or, with a window manager,
 //    the frame it puts around it). The program is then stopped.
+//  - StartUpWithScanners: StartUpToMainWindow under four SANE configurations: no backend (as
+//    without SANE), the network backend pointed at an unreachable address, the network
+//    backend pointed at a host that accepts and never answers (discovery then waits until the
+//    program ends), and the test backend's two devices. The program finds scanners on a
+//    thread of their own, so the window comes as fast in every case; the differences to the
+//    first case are printed at the end.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +31,14 @@
 #include <unistd.h>
 #endif
 
+#include "RatioReporter.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -60,6 +74,82 @@ void StartUpToMainWindow(benchmark::State& state) {
 }
 BENCHMARK(StartUpToMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5)
     ->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A TCP port on 127.0.0.1 that takes connections into its backlog and never answers them.
+class SilentHost {
+public:
+    SilentHost() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(6566); // the network backend's port
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int on = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_fd, 64) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~SilentHost() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    bool Ok() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+void WriteText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+}
+
+void StartUpWithScanners(benchmark::State& state) {
+    static const char* const kCases[] = {"no backend", "network: unreachable address",
+                                         "network: host never answers", "test backend"};
+    const int which = static_cast<int>(state.range(0));
+    Home home;
+    home.env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString sane = home.dir.path() + "/sane";
+    QDir().mkpath(sane);
+    std::unique_ptr<SilentHost> silent;
+    switch (which) {
+    case 1:
+        WriteText(sane + "/dll.conf", "net\n");
+        WriteText(sane + "/net.conf", "connect_timeout = 10\n10.255.255.1\n");
+        break;
+    case 2:
+        silent = std::make_unique<SilentHost>();
+        if (!silent->Ok()) {
+            state.SkipWithError("port 6566 on 127.0.0.1 is taken");
+            return;
+        }
+        WriteText(sane + "/dll.conf", "net\n");
+        WriteText(sane + "/net.conf", "127.0.0.1\n");
+        break;
+    case 3: WriteText(sane + "/dll.conf", "test\n"); break;
+    default: break;
+    }
+    // The trailing colon keeps the system's backend files (test.conf) reachable; the private
+    // dll.conf comes first and is the one read. An empty folder alone loads no backend.
+    home.env.insert("SANE_CONFIG_DIR", which == 0 ? sane : sane + ":");
+    state.SetLabel(kCases[which]);
+    for (auto _ : state) {
+        QProcess process;
+        process.setProcessEnvironment(home.env);
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(TSL_PROGRAM), {QStringLiteral("--benchmark-startup")});
+        if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+            state.SkipWithError("tessaly did not start and quit");
+            break;
+        }
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+}
+BENCHMARK(StartUpWithScanners)->DenseRange(0, 3)->UseManualTime()->Unit(benchmark::kMillisecond)
+    ->Iterations(5)->Repetitions(3)->TSL_MIN_STATISTIC->ReportAggregatesOnly(true);
 
 #ifdef TSL_BENCH_XCB
 
@@ -170,7 +260,16 @@ BENCHMARK(StartUpToMappedWindowX11)->UseManualTime()->Unit(benchmark::kMilliseco
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    tsl::bench::RatioReporter reporter(true);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double base = reporter.Time("StartUpWithScanners/0");
+    static const char* const kNames[] = {"network: unreachable address", "network: host never answers",
+                                         "test backend"};
+    for (int i = 1; i <= 3; ++i) {
+        const double t = reporter.Time("StartUpWithScanners/" + std::to_string(i));
+        if (base >= 0 && t >= 0)
+            std::printf("Start-up with SANE's %s: %+.1f ms against no backend\n", kNames[i - 1], t - base);
+    }
     benchmark::Shutdown();
     return 0;
 }

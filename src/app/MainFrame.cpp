@@ -4,6 +4,7 @@
 #include "app/TessalyApp.h"
 #include "browser/ImageBrowser.h"
 #include "capture/CaptureCommands.h"
+#include "capture/ScanCommands.h"
 #include "batch/ImageProcessorDlg.h"
 #include "document/PntUtilDoc.h"
 #include "document/PntUtilView.h"
@@ -180,6 +181,7 @@ std::vector<CCmdTarget*> CMainFrame::CommandChain() {
     std::vector<CCmdTarget*> chain = CMdiFrame::CommandChain();
     chain.push_back(m_app);
     chain.push_back(m_app->Capture()); // null until start-up made it
+    chain.push_back(m_app->Scan());
     return chain;
 }
 

@@ -5,6 +5,7 @@
 #include "app/ResourceTables.h"
 #include "browser/ImageBrowser.h"
 #include "capture/CaptureCommands.h"
+#include "capture/ScanCommands.h"
 #include "codecs/Compressor.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
@@ -59,6 +60,7 @@ CTessalyApp::~CTessalyApp() {
     CPntUtilView::SetNewImageHook({});
     SetBmpBtnStringLoader({});
     if (m_frame) m_frame->close();
+    m_scan.reset();
     m_capture.reset();
     m_frame.reset();
     m_template.reset();
@@ -98,6 +100,13 @@ bool CTessalyApp::InitInstance(const QStringList& arguments) {
     // Screen capture: its options reset, its commands routed after the application's.
     m_capture = std::make_unique<CCaptureCommands>(
         m_frame.get(), [this](const QImage& image, const QString& title) { return NewFromHandOff(&image, title); });
+    // Scanning: device discovery starts here on the scanning thread and never holds up the main
+    // window; the TWAIN commands' state follows when it ends.
+    m_scan = std::make_unique<CScanCommands>(
+        m_frame.get(), [this](const QImage& image, const QString& title) { return NewFromHandOff(&image, title); },
+        [this] {
+            if (m_frame) m_frame->UpdateCommandUI();
+        });
     InstallSettingsCompression(); // the store's compressed mode; the program itself saves plain
     const std::string path = ResolveSettingsPath(m_options.programFolder.toStdString(),
                                                  m_options.userSettingsFolder.toStdString());

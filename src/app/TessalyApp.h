@@ -17,6 +17,7 @@
 namespace tsl {
 
 class CCaptureCommands;
+class CScanCommands;
 class CDocument;
 class CMainFrame;
 class CMultiDocTemplate;
@@ -50,6 +51,7 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
     CMultiDocTemplate* Template() const { return m_template.get(); }
     CCaptureCommands* Capture() const { return m_capture.get(); }
+    CScanCommands* Scan() const { return m_scan.get(); }
     const QString& ProgramFolder() const { return m_options.programFolder; }
 
     // The template string of the image documents.
@@ -74,6 +76,7 @@ private:
     std::unique_ptr<CMultiDocTemplate> m_template;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CCaptureCommands> m_capture;
+    std::unique_ptr<CScanCommands> m_scan;
 };
 
 } // namespace tsl

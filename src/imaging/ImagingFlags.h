@@ -22,6 +22,20 @@ inline constexpr int kErrorFileFormat = -9;        // not a file of a format the
 inline constexpr int kErrorCannotWriteFormat = -30; // AVI: a still image cannot be saved as one
 inline constexpr int kErrorFormatUnavailable = -31; // FlashPix, CMP: no encoder on this system
 inline constexpr int kErrorTooLarge = -32;          // beyond the program's pixel limit
+// Scanning: the scanner's own statuses, and the acquisition's checks of what it delivers.
+inline constexpr int kErrorScanCancelled = -40;
+inline constexpr int kErrorScanJammed = -41;
+inline constexpr int kErrorScanNoDocs = -42;       // the feeder was empty from the start
+inline constexpr int kErrorScanCoverOpen = -43;
+inline constexpr int kErrorScanBusy = -44;
+inline constexpr int kErrorScanIo = -45;           // also: the device went away
+inline constexpr int kErrorScanNoDevice = -46;
+inline constexpr int kErrorScanUnsupported = -47;
+inline constexpr int kErrorScanInvalid = -48;
+inline constexpr int kErrorScanAccessDenied = -49;
+inline constexpr int kErrorScanEndedEarly = -50;   // a page ended before its last line
+inline constexpr int kErrorScanFormatChanged = -51; // a page unlike the pages before it
+inline constexpr int kErrorScanBadFrame = -52;     // frame parameters no image can have
 
 // ------------------------------------------------------------------------- ColorRes
 // The low word chooses the palette for 1, 4 and 8 bits per pixel; the high word the dithering.

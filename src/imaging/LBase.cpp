@@ -5,11 +5,15 @@
 #include "imaging/ImagingFlags.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace tsl {
 namespace {
 std::atomic<unsigned> g_loaded{0}; // batch workers load files side by side
 bool g_callBack = false;
+std::mutex g_errorsMutex;
+std::vector<std::pair<int, std::string>> g_errors;
+constexpr std::size_t kErrorListLength = 16;
 } // namespace
 
 // Bookkeeping only: GraphicsMagick and OpenCV live in the back-end module, which is opened (and
@@ -56,12 +60,53 @@ std::string LBase::ErrorText(int status) {
                                : "This format is not available: " + problem;
     }
     case kErrorTooLarge: return "The image is too large";
+    case kErrorScanCancelled: return "Operation was cancelled";
+    case kErrorScanJammed: return "Document feeder jammed";
+    case kErrorScanNoDocs: return "Document feeder out of documents";
+    case kErrorScanCoverOpen: return "Scanner cover is open";
+    case kErrorScanBusy: return "Device busy";
+    case kErrorScanIo: return "Error during device I/O";
+    case kErrorScanNoDevice: return "No scanner was found";
+    case kErrorScanUnsupported: return "Operation not supported";
+    case kErrorScanInvalid: return "Invalid argument";
+    case kErrorScanAccessDenied: return "Access to resource has been denied";
+    case kErrorScanEndedEarly: return "The page ended before its last line";
+    case kErrorScanFormatChanged: return "The page format changed between pages";
+    case kErrorScanBadFrame: return "The scanner sent an image no page can have";
     default: return status >= kSuccess ? "" : "Error " + std::to_string(status);
     }
 }
 
+void LBase::AddErrorToList(int status, const std::string& detail) {
+    std::lock_guard lock(g_errorsMutex);
+    if (g_errors.size() >= kErrorListLength) g_errors.erase(g_errors.begin());
+    g_errors.emplace_back(status, detail);
+}
+
+std::vector<std::pair<int, std::string>> LBase::ErrorList() {
+    std::lock_guard lock(g_errorsMutex);
+    return g_errors;
+}
+
+void LBase::ClearErrorList() {
+    std::lock_guard lock(g_errorsMutex);
+    g_errors.clear();
+}
+
 int LBase::DisplayErrorFromList(int status) {
-    if (status < kSuccess) DisplayError(ErrorText(status));
+    std::vector<std::pair<int, std::string>> errors;
+    {
+        std::lock_guard lock(g_errorsMutex);
+        errors.swap(g_errors);
+    }
+    std::string text;
+    for (const auto& [code, detail] : errors) {
+        if (!text.empty()) text += "\n";
+        text += ErrorText(code);
+        if (!detail.empty()) text += ": " + detail;
+    }
+    if (text.empty() && status < kSuccess) text = ErrorText(status);
+    if (!text.empty()) DisplayError(text);
     return status;
 }
 

@@ -5,6 +5,8 @@
 #include "core/Dib.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tsl {
 
@@ -20,7 +22,14 @@ public:
     static unsigned LoadedLibraries();
     // Shows text in a message box captioned "Error" through the report service.
     static void DisplayError(const std::string& text);
-    // Shows the text of a status code (imaging/ImagingFlags.h) the same way; returns the code.
+    // The error list: operations that fail in several steps (an acquisition) add each failure
+    // with what went wrong beyond its status; DisplayErrorFromList shows the list, one line per
+    // entry ("<status text>" or "<status text>: <detail>"), in one message box captioned
+    // "Error", and empties it. With an empty list it shows the text of status when status is
+    // an error. Returns status.
+    static void AddErrorToList(int status, const std::string& detail = {});
+    static std::vector<std::pair<int, std::string>> ErrorList();
+    static void ClearErrorList();
     static int DisplayErrorFromList(int status);
     // The text of a status code, e.g. "Invalid bits per pixel" for -27.
     static std::string ErrorText(int status);

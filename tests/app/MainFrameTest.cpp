@@ -45,7 +45,7 @@ TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
 TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
     Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
-    for (int id : {ID_SLIDE_SHOW, ID_TWAIN_ACQUIRE_MULTI}) {
+    for (int id : {ID_SLIDE_SHOW}) {
         EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
         EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
         EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;

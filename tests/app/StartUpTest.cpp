@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/AboutDlg.h"
+#include "capture/ScanCommands.h"
 #include "core/Extensions.h"
 #include "core/SettingsFile.h"
 #include "document/HandOff.h"
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QLabel>
 
+#include <future>
+
 namespace tsl::test {
 namespace {
 
@@ -32,6 +35,33 @@ TEST_F(StartUp, PlainStartOpensNoDocumentAndShowsTheFrameNormally) {
     EXPECT_FALSE(Frame().isMinimized() || Frame().isMaximized());
     EXPECT_TRUE(Frame().acceptDrops());
     EXPECT_EQ(Frame().CurrentMenuResource(), IDR_MAINFRAME);
+    EXPECT_TRUE(Script().messages.empty());
+}
+
+TEST_F(StartUp, TheWindowShowsWhileScannersAreStillBeingLookedFor) {
+    // Discovery held on the scanning thread until the window is up: start-up does not wait.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    CSaneSession::SetHooks({[released] { released.wait(); }, {}});
+    WriteUsualSettings();
+    const bool started = Start();
+    const bool visible = Frame().isVisible();
+    const bool looked = app->Scan()->Twain().DiscoveryDone();
+    release.set_value();
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(visible);
+    EXPECT_FALSE(looked);
+    EXPECT_TRUE(WaitFor([&] { return app->Scan()->Twain().DiscoveryDone(); }, 10000));
+    CSaneSession::SetHooks({});
+    // This test environment has no scanner: both commands stay disabled, with a document too.
+    Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    Frame().ExecuteCommand(ID_FILE_NEW);
+    EXPECT_FALSE(app->Scan()->TwainAvailable());
+    for (int id : {ID_TWAIN_SELECT_SOURCE, ID_TWAIN_ACQUIRE_MULTI}) {
+        EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
+        EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
+        EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;
+    }
     EXPECT_TRUE(Script().messages.empty());
 }
 

@@ -67,6 +67,12 @@ int main(int argc, char** argv) {
     SetEnv("XDG_CACHE_HOME", root.path() + QStringLiteral("/cache"));
     SetEnv("XDG_RUNTIME_DIR", root.path() + QStringLiteral("/runtime"));
     SetEnv("HOME", root.path() + QStringLiteral("/home"));
+    // Scanning finds no device unless a test program configures SANE itself: an empty
+    // configuration folder loads no backend.
+    if (!std::getenv("SANE_CONFIG_DIR")) {
+        QDir().mkpath(root.path() + QStringLiteral("/sane"));
+        SetEnv("SANE_CONFIG_DIR", root.path() + QStringLiteral("/sane"));
+    }
 
     // Tests labelled x11 get the display of the shared Xvfb server; all others run offscreen.
     // Tests that need the whole server to themselves set TSL_PRIVATE_XSERVER.
