@@ -62,6 +62,7 @@ struct CSaneSession::Shared {
     QObject* context = nullptr; // null once the session is gone
     std::atomic<bool> cancel{false};
     std::atomic<bool> scanning{false};
+    std::atomic<int> delivered{0}; // pages of this scan the user-interface thread has taken
     // Worker only: the open device.
     SANE_Handle handle = nullptr;
     QString openName;
@@ -312,6 +313,7 @@ void CSaneSession::StartScan(const QString& device, const SaneSettings& settings
                              SaneScanCallbacks callbacks) {
     m_shared->cancel = false;
     m_shared->scanning = true;
+    m_shared->delivered = 0;
     auto cb = std::make_shared<SaneScanCallbacks>(std::move(callbacks));
     Post([shared = m_shared.get(), device, settings, multiple, cb] {
         SaneScanEnd end;
@@ -332,6 +334,11 @@ void CSaneSession::StartScan(const QString& device, const SaneSettings& settings
             std::vector<SANE_Byte> buffer(64 * 1024);
             bool stop = false;
             while (!stop) {
+                // At most one finished page waits for the user-interface thread: a slow
+                // hand-off holds the feeder instead of piling pages up in memory, and a Cancel
+                // pressed on a page stops the scan within the next one.
+                while (end.pages - shared->delivered > 1 && !shared->cancel)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 if (end.pages > 0)
                     if (const auto hook = CurrentHooks().betweenPages) hook(dev, end.pages);
                 CSanePage page;
@@ -429,8 +436,9 @@ void CSaneSession::StartScan(const QString& device, const SaneSettings& settings
                 }
                 if (!page.Complete()) break;
                 ++end.pages;
-                shared->ToUi([cb, image = page.Image(dpi)] {
+                shared->ToUi([cb, shared, image = page.Image(dpi)] {
                     if (cb->page) cb->page(image);
+                    ++shared->delivered;
                 });
                 if (!feeder) break;
             }
