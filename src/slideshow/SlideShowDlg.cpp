@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "ui/BmpBtn.h"
+#include "ui/DialogControls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,17 +26,6 @@
 
 namespace tsl {
 namespace {
-
-template <class T> T* Make(int id, QWidget* parent) {
-    T* w = new T(parent);
-    w->setObjectName(QStringLiteral("Control%1").arg(id));
-    return w;
-}
-template <class T> T* Make(int id, QWidget* parent, const char* text) {
-    T* w = new T(QString::fromUtf8(text), parent);
-    w->setObjectName(QStringLiteral("Control%1").arg(id));
-    return w;
-}
 
 CBmpBtn* MoveButton(int id, const char* bitmap, QWidget* parent) {
     auto* button = new CBmpBtn(QStringLiteral("U:<%1~").arg(QLatin1String(bitmap)), id, parent);
@@ -62,7 +52,7 @@ CSlideShowDlg::CSlideShowDlg(QWidget* parent) : QDialog(parent) {
 CSlideShowDlg::~CSlideShowDlg() = default;
 
 void CSlideShowDlg::Build() {
-    m_list = Make<QListWidget>(IDC_IMAGES, this);
+    m_list = MakeControl<QListWidget>(IDC_IMAGES, this);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setMinimumSize(260, 220);
     m_preview = new CBmpBtn(QString::fromLatin1(kPreviewCaption), IDC_PREVIEW, this);
@@ -70,36 +60,36 @@ void CSlideShowDlg::Build() {
     m_preview->setFixedSize(160, 120);
     m_preview->setToolTip(QStringLiteral("Open for editing"));
 
-    auto* add = Make<QPushButton>(IDC_ADD, this, "&Add...");
-    auto* remove = Make<QPushButton>(IDC_REMOVE, this, "&Remove");
-    auto* clear = Make<QPushButton>(IDC_CLEAR, this, "&Clear");
+    auto* add = MakeControl<QPushButton>(IDC_ADD, this, "&Add...");
+    auto* remove = MakeControl<QPushButton>(IDC_REMOVE, this, "&Remove");
+    auto* clear = MakeControl<QPushButton>(IDC_CLEAR, this, "&Clear");
     auto* first = MoveButton(IDC_MOVE_FIRST, "FIRST", this);
     auto* up = MoveButton(IDC_MOVE_UP, "UP", this);
     auto* down = MoveButton(IDC_MOVE_DOWN, "DOWN", this);
     auto* last = MoveButton(IDC_MOVE_LAST, "LAST", this);
-    m_playButton = Make<QPushButton>(IDC_PLAY, this, "&Play");
+    m_playButton = MakeControl<QPushButton>(IDC_PLAY, this, "&Play");
     m_playButton->setDefault(true);
     m_playButton->setAutoDefault(true);
 
-    m_loop = Make<QCheckBox>(IDC_LOOP, this, "&Loop");
-    m_showFileName = Make<QCheckBox>(IDC_SHOW_FILE_NAME, this, "Show image &filename");
-    m_transitions = Make<QCheckBox>(IDC_TRANSITIONS, this, "Use transition &effects");
-    m_keyboard = Make<QRadioButton>(IDC_KEYBOARD, this, "&Keyboard controlled");
-    m_automatic = Make<QRadioButton>(IDC_AUTOMATIC, this, "A&utomatic after");
+    m_loop = MakeControl<QCheckBox>(IDC_LOOP, this, "&Loop");
+    m_showFileName = MakeControl<QCheckBox>(IDC_SHOW_FILE_NAME, this, "Show image &filename");
+    m_transitions = MakeControl<QCheckBox>(IDC_TRANSITIONS, this, "Use transition &effects");
+    m_keyboard = MakeControl<QRadioButton>(IDC_KEYBOARD, this, "&Keyboard controlled");
+    m_automatic = MakeControl<QRadioButton>(IDC_AUTOMATIC, this, "A&utomatic after");
     auto* modes = new QButtonGroup(this);
     modes->addButton(m_keyboard, 0);
     modes->addButton(m_automatic, 1);
-    m_delay = Make<QLineEdit>(IDC_DELAY, this);
+    m_delay = MakeControl<QLineEdit>(IDC_DELAY, this);
     m_delay->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_delay));
     m_delay->setMaximumWidth(80);
 
-    m_useSound = Make<QCheckBox>(IDC_USE_SOUND, this, "&Use sound");
-    m_soundFile = Make<QLineEdit>(IDC_SOUND_FILE, this);
-    m_chooseSound = Make<QPushButton>(IDC_CHOOSE_SOUND, this, "...");
+    m_useSound = MakeControl<QCheckBox>(IDC_USE_SOUND, this, "&Use sound");
+    m_soundFile = MakeControl<QLineEdit>(IDC_SOUND_FILE, this);
+    m_chooseSound = MakeControl<QPushButton>(IDC_CHOOSE_SOUND, this, "...");
     m_chooseSound->setAutoDefault(false);
     m_chooseSound->setMaximumWidth(32);
-    m_soundLoop = Make<QCheckBox>(IDC_SOUND_LOOP, this, "L&oop");
+    m_soundLoop = MakeControl<QCheckBox>(IDC_SOUND_LOOP, this, "L&oop");
 
     // The media control: what it holds, and play and stop for a preview of the sound.
     m_mediaControl = new QWidget(this);
@@ -126,10 +116,10 @@ void CSlideShowDlg::Build() {
     });
     connect(mediaStop, &QToolButton::clicked, this, [this] { m_media.Stop(); });
 
-    auto* save = Make<QPushButton>(IDC_SAVE, this, "&Save");
-    auto* open = Make<QPushButton>(IDC_OPEN, this, "&Open");
-    auto* exportButton = Make<QPushButton>(IDC_EXPORT, this, "Create stand-alone slide show...");
-    auto* close = Make<QPushButton>(IDC_CLOSE, this, "Close");
+    auto* save = MakeControl<QPushButton>(IDC_SAVE, this, "&Save");
+    auto* open = MakeControl<QPushButton>(IDC_OPEN, this, "&Open");
+    auto* exportButton = MakeControl<QPushButton>(IDC_EXPORT, this, "Create stand-alone slide show...");
+    auto* close = MakeControl<QPushButton>(IDC_CLOSE, this, "Close");
     for (QPushButton* b : {add, remove, clear, save, open, exportButton, close})
         b->setAutoDefault(false);
 

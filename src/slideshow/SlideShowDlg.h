@@ -72,6 +72,8 @@ public:
         m_openDocument = std::move(open);
     }
 
+    // Where the show dialogs start: program folder + "SlideShows".
+    static QString ShowFolder();
     // The sound dialog's filter: string 144 (what the media player plays), then string 140.
     static QString SoundFilter();
 

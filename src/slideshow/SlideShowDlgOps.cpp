@@ -38,12 +38,12 @@ void RememberFolderOf(const char* purpose, const QString& file) {
     Settings().WriteFolder(purpose, NativePath(path.left(path.lastIndexOf(QLatin1Char('/')))));
 }
 
-QString ShowFolder() {
+} // namespace
+
+QString CSlideShowDlg::ShowFolder() {
     return DecodeFileName(QByteArray::fromStdString(Resources().ProgramFolder())) +
            QStringLiteral("SlideShows");
 }
-
-} // namespace
 
 QString CSlideShowDlg::SoundFilter() {
     return QString::fromLatin1(kSoundFilter) + QString::fromStdString(AllFilesFilter());

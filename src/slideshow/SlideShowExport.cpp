@@ -78,8 +78,7 @@ void ExportStandAloneShow(CSlideShowDlg& editor) {
     request.defaultExtension = QStringLiteral("SlideShow");
     request.overwritePrompt = true;
     request.mustExist = false;
-    request.folder = DecodeFileName(QByteArray::fromStdString(Resources().ProgramFolder())) +
-                     QStringLiteral("SlideShows");
+    request.folder = CSlideShowDlg::ShowFolder();
     const QString path = platform::Platform().files->GetSaveFileName(&editor, request);
     if (path.isEmpty()) return;
 
