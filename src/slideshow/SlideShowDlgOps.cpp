@@ -141,8 +141,8 @@ void CSlideShowDlg::Play() {
         m_play(m_model);
     else
         CSlideShowPlayer::Play(m_model, this);
-    // A click in an automatic show may have turned it to keyboard control.
-    UpdateData(false);
+    // A click in an automatic show turned the model to keyboard control for that show only:
+    // the controls still say how the show is made, and the next action takes them again.
 }
 
 void CSlideShowDlg::ChooseSound() {

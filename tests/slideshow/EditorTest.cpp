@@ -212,6 +212,12 @@ TEST_F(Editor, PlayTakesTheOptionsAndDoesNothingWithAnEmptyList) {
     EXPECT_EQ(played.advanceMode, 1);
     EXPECT_EQ(played.delay, 250);
     EXPECT_EQ(played.Count(), 1);
+    // A click during an automatic show hands that show to the keyboard, not the editor.
+    editor->SetPlayFunction([](CSlideShowModel& model) { model.advanceMode = 0; });
+    Click(CSlideShowDlg::IDC_PLAY);
+    EXPECT_TRUE(editor->Control<QRadioButton>(CSlideShowDlg::IDC_AUTOMATIC)->isChecked());
+    ASSERT_TRUE(editor->UpdateData(true));
+    EXPECT_EQ(editor->Model().advanceMode, 1);
 }
 
 TEST_F(Editor, ADelayThatIsNoWholeNumberIsRefusedAndTheActionDoesNotRun) {

@@ -22,17 +22,18 @@
 
 #include <cstdio>
 
-#include <unistd.h>
-
 namespace tsl {
 namespace {
 
 const QString kProgramFolder = QStringLiteral(TSL_PROGRAM_DIR);
 
 // Moves the program folder away for its lifetime and puts it back, whatever happens between.
+// A run that was killed meanwhile left it away: the next one puts it back first.
 class ProgramFolderAway {
 public:
-    ProgramFolderAway() : m_away(kProgramFolder + QStringLiteral(".away-%1").arg(::getpid())) {
+    ProgramFolderAway() : m_away(kProgramFolder + QStringLiteral(".away")) {
+        if (!QFile::exists(kProgramFolder) && QFile::exists(m_away))
+            std::rename(m_away.toLocal8Bit().constData(), kProgramFolder.toLocal8Bit().constData());
         m_moved = std::rename(kProgramFolder.toLocal8Bit().constData(),
                               m_away.toLocal8Bit().constData()) == 0;
     }
