@@ -32,13 +32,13 @@ protected:
         int status = -1;
         QString errors;
     };
-    Run Start(const QString& program) {
+    Run Start(const QString& program, const QStringList& arguments = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(QStringLiteral("/"));
-        process.start(program, {});
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(60000)) << "the player did not end";
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
                 QString::fromLocal8Bit(process.readAllStandardError())};
@@ -79,11 +79,16 @@ TEST_F(StandAlonePlayer, ADamagedShowFileIsReportedAndNeverCrashesIt) {
     }
 }
 
-TEST_F(StandAlonePlayer, AnEmptyShowEndsAtOnce) {
+TEST_F(StandAlonePlayer, AnEmptyShowEndsAtOnceAndANamedFileIsPlayedInsteadOfItsOwn) {
     CSlideShowModel model;
     ASSERT_TRUE(WriteShowFile(model, dir + "/Nothing.SlideShow", ShowFileForm::NameOnly).isEmpty());
     const Run run = Start(PlayerCopy(QStringLiteral("Nothing")));
     EXPECT_EQ(run.status, 0) << run.errors.toStdString();
+    const Run named = Start(kPlayer, {dir + "/Nothing.SlideShow"});
+    EXPECT_EQ(named.status, 0) << named.errors.toStdString();
+    const Run missing = Start(kPlayer, {dir + "/Missing.SlideShow"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.errors.contains(dir + "/Missing.SlideShow was not found"));
 }
 
 TEST_F(StandAlonePlayer, HasNoRunPathAndNeedsNoLibraryOfTheBuildTree) {
