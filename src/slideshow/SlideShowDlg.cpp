@@ -118,7 +118,8 @@ void CSlideShowDlg::Build() {
 
     auto* save = MakeControl<QPushButton>(IDC_SAVE, this, "&Save");
     auto* open = MakeControl<QPushButton>(IDC_OPEN, this, "&Open");
-    auto* exportButton = MakeControl<QPushButton>(IDC_EXPORT, this, "Create stand-alone slide show...");
+    auto* exportButton =
+        MakeControl<QPushButton>(IDC_EXPORT, this, "Create stand-alone slide show...");
     auto* close = MakeControl<QPushButton>(IDC_CLOSE, this, "Close");
     for (QPushButton* b : {add, remove, clear, save, open, exportButton, close})
         b->setAutoDefault(false);
@@ -137,7 +138,8 @@ void CSlideShowDlg::Build() {
 
     auto* move = Group(" Move ", this);
     auto* moveRow = new QHBoxLayout(move);
-    for (CBmpBtn* b : {first, up, down, last}) moveRow->addWidget(b);
+    for (CBmpBtn* b : {first, up, down, last})
+        moveRow->addWidget(b);
 
     auto* playback = Group(" Slideshow playback ", this);
     auto* playbackRow = new QHBoxLayout(playback);
@@ -281,7 +283,8 @@ QString CSlideShowDlg::PreviewCaption() const {
 
 QList<int> CSlideShowDlg::SelectedIndices() const {
     QList<int> rows;
-    for (const QListWidgetItem* item : m_list->selectedItems()) rows << m_list->row(item);
+    for (const QListWidgetItem* item : m_list->selectedItems())
+        rows << m_list->row(item);
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -35,13 +35,31 @@ class CSlideShowDlg : public QDialog {
 public:
     static constexpr int kTemplateId = 134;
     enum Control : int {
-        IDC_IMAGES = 1026, IDC_REMOVE = 1028, IDC_ADD = 1029, IDC_PLAY = 1030, IDC_CLEAR = 1031,
-        IDC_LOOP = 1033, IDC_SAVE = 1034, IDC_OPEN = 1035, IDC_MOVE_FIRST = 1037,
-        IDC_MOVE_LAST = 1038, IDC_SHOW_FILE_NAME = 1039, IDC_MOVE_UP = 1042,
-        IDC_MOVE_DOWN = 1043, IDC_SOUND_FILE = 1044, IDC_CHOOSE_SOUND = 1045,
-        IDC_USE_SOUND = 1046, IDC_TRANSITIONS = 1047, IDC_DELAY = 1049, IDC_SOUND_LOOP = 1054,
-        IDC_KEYBOARD = 1076, IDC_AUTOMATIC = 1077, IDC_EXPORT = 1094, IDC_MEDIA = 1095,
-        IDC_PREVIEW = 1098, IDC_CLOSE = 2,
+        IDC_IMAGES = 1026,
+        IDC_REMOVE = 1028,
+        IDC_ADD = 1029,
+        IDC_PLAY = 1030,
+        IDC_CLEAR = 1031,
+        IDC_LOOP = 1033,
+        IDC_SAVE = 1034,
+        IDC_OPEN = 1035,
+        IDC_MOVE_FIRST = 1037,
+        IDC_MOVE_LAST = 1038,
+        IDC_SHOW_FILE_NAME = 1039,
+        IDC_MOVE_UP = 1042,
+        IDC_MOVE_DOWN = 1043,
+        IDC_SOUND_FILE = 1044,
+        IDC_CHOOSE_SOUND = 1045,
+        IDC_USE_SOUND = 1046,
+        IDC_TRANSITIONS = 1047,
+        IDC_DELAY = 1049,
+        IDC_SOUND_LOOP = 1054,
+        IDC_KEYBOARD = 1076,
+        IDC_AUTOMATIC = 1077,
+        IDC_EXPORT = 1094,
+        IDC_MEDIA = 1095,
+        IDC_PREVIEW = 1098,
+        IDC_CLOSE = 2,
     };
     static constexpr const char* kTitle = "Slide show";
     static constexpr const char* kPreviewCaption = "W:7~U:<NONE~L:1~O:0~";

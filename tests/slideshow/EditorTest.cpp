@@ -70,18 +70,21 @@ protected:
     QListWidget& List() { return *editor->Control<QListWidget>(CSlideShowDlg::IDC_IMAGES); }
     QStringList ListNames() {
         QStringList names;
-        for (int i = 0; i < List().count(); ++i) names << List().item(i)->text();
+        for (int i = 0; i < List().count(); ++i)
+            names << List().item(i)->text();
         return names;
     }
     void Select(std::initializer_list<int> rows) {
         List().clearSelection();
-        for (int row : rows) List().setCurrentRow(row, QItemSelectionModel::Select);
+        for (int row : rows)
+            List().setCurrentRow(row, QItemSelectionModel::Select);
     }
     bool Enabled(int id) { return editor->Control<QWidget>(id)->isEnabled(); }
     QLineEdit& Edit(int id) { return *editor->Control<QLineEdit>(id); }
     std::vector<QString> Messages() {
         std::vector<QString> texts;
-        for (const auto& m : Script().messages) texts.push_back(m.text);
+        for (const auto& m : Script().messages)
+            texts.push_back(m.text);
         return texts;
     }
 };
@@ -92,21 +95,35 @@ TEST_F(Editor, ControlsStartWithTheirTextsCaptionsAndStates) {
         int id;
         const char* text;
     };
-    for (const Row& r : {Row{1029, "&Add..."}, Row{1028, "&Remove"}, Row{1031, "&Clear"},
-                         Row{1030, "&Play"}, Row{1045, "..."}, Row{1034, "&Save"},
-                         Row{1035, "&Open"}, Row{2, "Close"},
-                         Row{1094, "Create stand-alone slide show..."}, Row{1033, "&Loop"},
-                         Row{1039, "Show image &filename"}, Row{1047, "Use transition &effects"},
-                         Row{1046, "&Use sound"}, Row{1054, "L&oop"},
-                         Row{1076, "&Keyboard controlled"}, Row{1077, "A&utomatic after"},
-                         Row{1037, "U:<FIRST~"}, Row{1042, "U:<UP~"}, Row{1043, "U:<DOWN~"},
-                         Row{1038, "U:<LAST~"}, Row{1098, "W:7~U:<NONE~L:1~O:0~"}})
-        EXPECT_EQ(editor->Control<QAbstractButton>(r.id)->text(), QString::fromUtf8(r.text)) << r.id;
+    for (const Row& r : {Row{1029, "&Add..."},
+                         Row{1028, "&Remove"},
+                         Row{1031, "&Clear"},
+                         Row{1030, "&Play"},
+                         Row{1045, "..."},
+                         Row{1034, "&Save"},
+                         Row{1035, "&Open"},
+                         Row{2, "Close"},
+                         Row{1094, "Create stand-alone slide show..."},
+                         Row{1033, "&Loop"},
+                         Row{1039, "Show image &filename"},
+                         Row{1047, "Use transition &effects"},
+                         Row{1046, "&Use sound"},
+                         Row{1054, "L&oop"},
+                         Row{1076, "&Keyboard controlled"},
+                         Row{1077, "A&utomatic after"},
+                         Row{1037, "U:<FIRST~"},
+                         Row{1042, "U:<UP~"},
+                         Row{1043, "U:<DOWN~"},
+                         Row{1038, "U:<LAST~"},
+                         Row{1098, "W:7~U:<NONE~L:1~O:0~"}})
+        EXPECT_EQ(editor->Control<QAbstractButton>(r.id)->text(), QString::fromUtf8(r.text))
+            << r.id;
     QStringList groups;
-    for (const QGroupBox* g : editor->findChildren<QGroupBox*>()) groups << g->title();
-    EXPECT_EQ(groups, QStringList({" Slide show files (double-click to open for editing) ",
-                                   " Files ", " Move ", " Slideshow playback ",
-                                   " Slideshow options ", " Sound "}));
+    for (const QGroupBox* g : editor->findChildren<QGroupBox*>())
+        groups << g->title();
+    EXPECT_EQ(groups,
+              QStringList({" Slide show files (double-click to open for editing) ", " Files ",
+                           " Move ", " Slideshow playback ", " Slideshow options ", " Sound "}));
     EXPECT_TRUE(editor->Control<QPushButton>(CSlideShowDlg::IDC_PLAY)->isDefault());
     EXPECT_EQ(List().selectionMode(), QAbstractItemView::ExtendedSelection);
     // The defaults of a new show, and what they leave enabled.
@@ -324,8 +341,8 @@ TEST_F(Editor, SaveThenOpenGivesBackEveryOptionAndEntry) {
     const CSlideShowModel& back = other->Model();
     EXPECT_EQ(back.imageEntries, saved.imageEntries);
     EXPECT_EQ(back.soundFile, sound);
-    EXPECT_EQ(std::tie(back.loop, back.useSound, back.showFileName, back.useTransitions,
-                       back.delay, back.soundLoop, back.advanceMode),
+    EXPECT_EQ(std::tie(back.loop, back.useSound, back.showFileName, back.useTransitions, back.delay,
+                       back.soundLoop, back.advanceMode),
               std::tie(saved.loop, saved.useSound, saved.showFileName, saved.useTransitions,
                        saved.delay, saved.soundLoop, saved.advanceMode));
     auto* list = other->Control<QListWidget>(CSlideShowDlg::IDC_IMAGES);
@@ -353,7 +370,8 @@ TEST_F(Editor, ThePreviewFollowsTheFocusedItemAndOpensItForEditing) {
     const QStringList f = FivePictures();
     EXPECT_EQ(editor->PreviewCaption(), QStringLiteral("W:7~U:<NONE~L:1~O:0~"));
     List().setCurrentRow(2);
-    EXPECT_EQ(editor->PreviewCaption(), QStringLiteral("W:7~U:") + f[2] + QStringLiteral("~L:1~O:0~"));
+    EXPECT_EQ(editor->PreviewCaption(),
+              QStringLiteral("W:7~U:") + f[2] + QStringLiteral("~L:1~O:0~"));
     QTest::mouseClick(editor->Control<QAbstractButton>(CSlideShowDlg::IDC_PREVIEW), Qt::LeftButton);
     // A double click: its first press makes the item current.
     EXPECT_EQ(openedForEditing, QStringList({f[2]}));
@@ -365,16 +383,16 @@ TEST_F(Editor, ThePreviewFollowsTheFocusedItemAndOpensItForEditing) {
     Select({1, 2});
     Click(CSlideShowDlg::IDC_REMOVE);
     EXPECT_EQ(editor->PreviewCaption(),
-              QStringLiteral("W:7~U:") + editor->Model().imageEntries.value(List().currentRow(),
-                                                                           QStringLiteral("<NONE")) +
+              QStringLiteral("W:7~U:") +
+                  editor->Model().imageEntries.value(List().currentRow(), QStringLiteral("<NONE")) +
                   QStringLiteral("~L:1~O:0~"));
 }
 
 TEST_F(Editor, NamesThatAreNotUtf8KeepTheirBytesThroughTheListAndTheShowFile) {
     const QString odd = dir + QLatin1Char('/') + DecodeFileName(QByteArray("caf\xe9.png"));
-    ASSERT_EQ(::rename(NativePath(Picture(QStringLiteral("tmp.png"))).c_str(),
-                       NativePath(odd).c_str()),
-              0);
+    ASSERT_EQ(
+        ::rename(NativePath(Picture(QStringLiteral("tmp.png"))).c_str(), NativePath(odd).c_str()),
+        0);
     Add({odd});
     ASSERT_EQ(editor->Model().Count(), 1);
     EXPECT_EQ(NativePath(editor->Model().imageEntries[0]), NativePath(odd));

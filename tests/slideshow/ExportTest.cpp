@@ -60,11 +60,11 @@ TEST_F(Export, CopiesTheImagesWritesNamesOnlyAndAnExecutablePlayerNamedAfterTheS
     model.delay = 777;
     std::vector<int> positions;
     const QString show = out + QStringLiteral("/Holiday.SlideShow");
-    EXPECT_TRUE(WriteStandAloneShow(model, show, player, [&](int p) { positions.push_back(p); })
-                    .isEmpty());
+    EXPECT_TRUE(
+        WriteStandAloneShow(model, show, player, [&](int p) { positions.push_back(p); }).isEmpty());
     EXPECT_EQ(positions, std::vector<int>({1, 2, 22}));
-    EXPECT_EQ(Listing(out), QStringList({"Holiday", "Holiday.SlideShow", "a.png", "b.JPG",
-                                         "tune.wav"}));
+    EXPECT_EQ(Listing(out),
+              QStringList({"Holiday", "Holiday.SlideShow", "a.png", "b.JPG", "tune.wav"}));
     EXPECT_EQ(ReadAll(out + "/b.JPG"), "BB");
     EXPECT_EQ(ReadAll(out + "/tune.wav"), "SOUND");
     EXPECT_EQ(ReadAll(out + "/Holiday"), ReadAll(player));
@@ -121,8 +121,8 @@ TEST_F(Export, WithoutSoundTheSoundFieldIsADotAndNoSoundIsCopied) {
 TEST_F(Export, AnEmptyShowStillWritesItsShowFileAndPlayer) {
     std::vector<int> positions;
     const QString show = out + QStringLiteral("/Empty.SlideShow");
-    EXPECT_TRUE(WriteStandAloneShow(model, show, player, [&](int p) { positions.push_back(p); })
-                    .isEmpty());
+    EXPECT_TRUE(
+        WriteStandAloneShow(model, show, player, [&](int p) { positions.push_back(p); }).isEmpty());
     EXPECT_EQ(Written(show).Count(), 0);
     EXPECT_EQ(ReadAll(show).mid(8, 4), QByteArray(4, '\0'));
     EXPECT_TRUE(QFileInfo(out + "/Empty").isExecutable());
@@ -136,9 +136,8 @@ TEST_F(Export, CopiesThatFailAreSkippedAndLeaveNoPartialFile) {
     QDir().mkpath(out + "/dir.png"); // a folder where the copy should go
     const QString show = out + QStringLiteral("/Broken.SlideShow");
     // A file size limit (it binds root too) makes the large copy fail half-way, as a full disk.
-    const QString error = testkit::WithFileSizeLimit(100000, [&] {
-        return WriteStandAloneShow(model, show, player);
-    });
+    const QString error = testkit::WithFileSizeLimit(
+        100000, [&] { return WriteStandAloneShow(model, show, player); });
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     EXPECT_FALSE(QFile::exists(out + "/missing.png"));
     EXPECT_TRUE(QFileInfo(out + "/dir.png").isDir());
@@ -153,8 +152,7 @@ TEST_F(Export, CopiesThatFailAreSkippedAndLeaveNoPartialFile) {
 
     // Without the player program the folder has no player, and the rest is there.
     const QString again = test::MakeTempFolder(QStringLiteral("again"));
-    EXPECT_TRUE(WriteStandAloneShow(model, again + "/NoPlayer.SlideShow",
-                                    source + "/no-player.bin")
+    EXPECT_TRUE(WriteStandAloneShow(model, again + "/NoPlayer.SlideShow", source + "/no-player.bin")
                     .isEmpty());
     EXPECT_FALSE(QFile::exists(again + "/NoPlayer"));
     EXPECT_TRUE(QFile::exists(again + "/NoPlayer.SlideShow"));
@@ -167,8 +165,8 @@ TEST_F(Export, AShowFileThatCannotBeWrittenIsReportedAndTheCopiesGoOn) {
     const QString show = out + QStringLiteral("/Blocked.SlideShow");
     QDir().mkpath(show); // a folder in the show file's place
     QStringList reported;
-    const QString error = WriteStandAloneShow(model, show, player, {},
-                                              [&](const QString& e) { reported << e; });
+    const QString error =
+        WriteStandAloneShow(model, show, player, {}, [&](const QString& e) { reported << e; });
     EXPECT_EQ(error, CouldNotSaveText(show));
     EXPECT_EQ(reported, QStringList({CouldNotSaveText(show)}));
     EXPECT_TRUE(QFile::exists(out + "/tune.wav"));
@@ -182,8 +180,9 @@ TEST_F(Export, TheEditorsButtonAsksWhereAndShowsItsProgress) {
                                 << File(source, "c.png", "C");
     editor.UpdateData(false);
     std::vector<std::pair<int, int>> positions;
-    QObject::connect(&editor, &CSlideShowDlg::exportPosition,
-                     [&](int p, int end) { positions.push_back({p, end}); });
+    QObject::connect(&editor, &CSlideShowDlg::exportPosition, [&](int p, int end) {
+        positions.push_back({p, end});
+    });
     const QString show = out + QStringLiteral("/Button.SlideShow");
     Script().saveAnswers.push_back(show);
     QTest::mouseClick(editor.Control<QAbstractButton>(CSlideShowDlg::IDC_EXPORT), Qt::LeftButton);

@@ -29,9 +29,7 @@ struct UnprivilegedExport : testing::Test {
                            << test::WriteFile(source + "/open.png", "O");
         ::chmod(QFile::encodeName(source + "/secret.png").constData(), 0);
     }
-    void TearDown() override {
-        ::chmod(QFile::encodeName(out).constData(), 0755);
-    }
+    void TearDown() override { ::chmod(QFile::encodeName(out).constData(), 0755); }
 };
 
 TEST_F(UnprivilegedExport, AnUnreadableImageIsSkippedAndStillNamed) {
@@ -49,12 +47,12 @@ TEST_F(UnprivilegedExport, AFolderThatCannotBeWrittenGetsNothingAndTheShowFileIs
     ASSERT_EQ(::chmod(QFile::encodeName(out).constData(), 0555), 0);
     const QString show = out + "/Show.SlideShow";
     QStringList reported;
-    const QString error = WriteStandAloneShow(model, show, player, {},
-                                              [&](const QString& e) { reported << e; });
+    const QString error =
+        WriteStandAloneShow(model, show, player, {}, [&](const QString& e) { reported << e; });
     EXPECT_EQ(error, CouldNotSaveText(show));
     EXPECT_EQ(reported.size(), 1);
-    EXPECT_TRUE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-                    .isEmpty());
+    EXPECT_TRUE(
+        QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 } // namespace

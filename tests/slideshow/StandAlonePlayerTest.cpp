@@ -65,17 +65,17 @@ TEST_F(StandAlonePlayer, ADamagedShowFileIsReportedAndNeverCrashesIt) {
         QByteArray bytes;
         const char* says;
     };
-    for (const Case& c : {Case{"Short", bytes.left(bytes.size() - 3), "ends early"},
-                          Case{"Magic", "\x05sShow" + bytes.mid(6), "not a valid slide show"},
-                          Case{"Count", bytes.left(8) + QByteArray("\xff\xff\xff\x7f", 4) +
-                                            bytes.mid(12),
-                               "counts 2147483647 images"},
-                          Case{"Empty", QByteArray(), "not a valid slide show"}}) {
+    for (const Case& c :
+         {Case{"Short", bytes.left(bytes.size() - 3), "ends early"},
+          Case{"Magic", "\x05sShow" + bytes.mid(6), "not a valid slide show"},
+          Case{"Count", bytes.left(8) + QByteArray("\xff\xff\xff\x7f", 4) + bytes.mid(12),
+               "counts 2147483647 images"},
+          Case{"Empty", QByteArray(), "not a valid slide show"}}) {
         test::WriteFile(dir + QLatin1Char('/') + QLatin1String(c.name) + ".SlideShow", c.bytes);
         const Run run = Start(PlayerCopy(QLatin1String(c.name)));
         EXPECT_EQ(run.status, 1) << c.name;
-        EXPECT_TRUE(run.errors.contains(QLatin1String(c.says))) << c.name << ": "
-                                                                 << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(QLatin1String(c.says)))
+            << c.name << ": " << run.errors.toStdString();
     }
 }
 

@@ -66,7 +66,8 @@ QByteArray Tga(int width, int height, QRgb colour) {
     bytes[17] = 0x20;
     const char pixel[3] = {static_cast<char>(qBlue(colour)), static_cast<char>(qGreen(colour)),
                            static_cast<char>(qRed(colour))};
-    for (int i = 0; i < width * height; ++i) bytes.append(pixel, 3);
+    for (int i = 0; i < width * height; ++i)
+        bytes.append(pixel, 3);
     return bytes;
 }
 
@@ -127,8 +128,7 @@ TEST(StandAlonePlayerX11, AnExportPlaysFromANewFolderWithoutTheProgramFolder) {
         },
         30000);
     EXPECT_TRUE(shown) << "centre " << std::hex << shot.pixel(centre) << " corner "
-                       << shot.pixel(corner) << "; "
-                       << player.readAllStandardError().toStdString();
+                       << shot.pixel(corner) << "; " << player.readAllStandardError().toStdString();
 
     QProcess::execute(xdotool, {QStringLiteral("key"), QStringLiteral("Escape")});
     EXPECT_TRUE(player.waitForFinished(15000)) << "Escape did not end the show";
