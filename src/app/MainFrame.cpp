@@ -16,6 +16,7 @@
 #include "paint/PntToolBar.h"
 #include "platform/Platform.h"
 #include "slideshow/QuickSlideShow.h"
+#include "slideshow/SlideShowDlg.h"
 #include "ui/CustToolBar.h"
 #include "ui/IconPainter.h"
 
@@ -103,6 +104,12 @@ CMainFrame::CMainFrame(CTessalyApp* app) : m_app(app) {
         // A fresh dialog with its defaults on every use.
         CImageProcessorDlg dialog(this);
         platform::Platform().dialogs->RunModal(dialog);
+    });
+    OnCommand(ID_SLIDE_SHOW, [this] {
+        // A fresh editor on every use: its show lives until Close unless saved.
+        CSlideShowDlg editor(this);
+        editor.SetOpenDocumentFunction([this](const QString& path) { m_app->OpenDocumentFile(path); });
+        platform::Platform().dialogs->RunModal(editor);
     });
     OnCommand(ID_QUICK_SLIDE_SHOW, [this] { RunQuickSlideShow(this, false); });
     OnCommand(ID_QUICK_MULTI_SLIDE_SHOW, [this] { RunQuickSlideShow(this, true); });

@@ -5,6 +5,7 @@
 #include "core/Services.h"
 #include "platform/Platform.h"
 #include "ui/FolderDialog.h"
+#include "ui/DialogControls.h"
 #include "ui/PreviewDlg.h"
 
 #include <QButtonGroup>
@@ -27,19 +28,8 @@ namespace tsl {
 
 namespace {
 
-template <class T> T* Make(int id, QWidget* parent) {
-    T* w = new T(parent);
-    w->setObjectName(QStringLiteral("Control%1").arg(id));
-    return w;
-}
-template <class T> T* Make(int id, QWidget* parent, const char* text) {
-    T* w = new T(QString::fromUtf8(text), parent);
-    w->setObjectName(QStringLiteral("Control%1").arg(id));
-    return w;
-}
-
 QComboBox* List(int id, QWidget* parent, const std::vector<const char*>& entries, int current) {
-    auto* box = Make<QComboBox>(id, parent);
+    auto* box = MakeControl<QComboBox>(id, parent);
     for (const char* e : entries) box->addItem(QString::fromUtf8(e));
     box->setCurrentIndex(current);
     return box;
@@ -71,51 +61,51 @@ CImageProcessorDlg::~CImageProcessorDlg() {
 void CImageProcessorDlg::Build() {
     m_controls = new QWidget(this);
     QWidget* c = m_controls;
-    m_list = Make<QListWidget>(IDC_FILES, c);
+    m_list = MakeControl<QListWidget>(IDC_FILES, c);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSortingEnabled(true);
-    m_add = Make<QPushButton>(IDC_ADD, c, "Add...");
-    m_remove = Make<QPushButton>(IDC_REMOVE, c, "Remove");
-    m_clear = Make<QPushButton>(IDC_CLEAR, c, "Clear");
+    m_add = MakeControl<QPushButton>(IDC_ADD, c, "Add...");
+    m_remove = MakeControl<QPushButton>(IDC_REMOVE, c, "Remove");
+    m_clear = MakeControl<QPushButton>(IDC_CLEAR, c, "Clear");
 
-    m_changeFormat = Make<QCheckBox>(IDC_CHANGE_FORMAT, c, "Change image format");
+    m_changeFormat = MakeControl<QCheckBox>(IDC_CHANGE_FORMAT, c, "Change image format");
     m_format = List(IDC_FORMAT, c, FormatEntries(), 3);
-    m_sameLocation = Make<QCheckBox>(IDC_SAME_LOCATION, c, "Same as the input location");
+    m_sameLocation = MakeControl<QCheckBox>(IDC_SAME_LOCATION, c, "Same as the input location");
     m_sameLocation->setChecked(true);
-    m_folder = Make<QLineEdit>(IDC_OUTPUT_FOLDER, c);
-    m_browse = Make<QPushButton>(IDC_BROWSE, c, "...");
-    m_deleteOriginals = Make<QCheckBox>(IDC_DELETE_ORIGINALS, c, "Delete the original files");
+    m_folder = MakeControl<QLineEdit>(IDC_OUTPUT_FOLDER, c);
+    m_browse = MakeControl<QPushButton>(IDC_BROWSE, c, "...");
+    m_deleteOriginals = MakeControl<QCheckBox>(IDC_DELETE_ORIGINALS, c, "Delete the original files");
 
-    m_changeColors = Make<QCheckBox>(IDC_CHANGE_COLORS, c, "Change the number of colors");
+    m_changeColors = MakeControl<QCheckBox>(IDC_CHANGE_COLORS, c, "Change the number of colors");
     m_colors = List(IDC_COLORS, c, BatchColourEntries(), 4);
-    m_gray = Make<QCheckBox>(IDC_GRAY, c, "Gray scale");
+    m_gray = MakeControl<QCheckBox>(IDC_GRAY, c, "Gray scale");
     m_palette = List(IDC_PALETTE, c, BatchPaletteEntries(), 1);
     m_dither = List(IDC_DITHER, c, BatchDitherEntries(), 0);
-    m_systemPalette = Make<QCheckBox>(IDC_SYSTEM_PALETTE, c, "Insert Windows system palette");
+    m_systemPalette = MakeControl<QCheckBox>(IDC_SYSTEM_PALETTE, c, "Insert Windows system palette");
 
-    m_changeSize = Make<QCheckBox>(IDC_CHANGE_SIZE, c, "Change size");
-    m_trim = Make<QRadioButton>(IDC_TRIM, c, "Trim / Crop");
-    m_resize = Make<QRadioButton>(IDC_RESIZE, c, "Resize");
+    m_changeSize = MakeControl<QCheckBox>(IDC_CHANGE_SIZE, c, "Change size");
+    m_trim = MakeControl<QRadioButton>(IDC_TRIM, c, "Trim / Crop");
+    m_resize = MakeControl<QRadioButton>(IDC_RESIZE, c, "Resize");
     auto* modes = new QButtonGroup(this);
     modes->addButton(m_trim, 0);
     modes->addButton(m_resize, 1);
     m_trim->setChecked(true);
-    m_width = Make<QLineEdit>(IDC_WIDTH, c);
+    m_width = MakeControl<QLineEdit>(IDC_WIDTH, c);
     m_width->setText(QStringLiteral("300"));
-    m_height = Make<QLineEdit>(IDC_HEIGHT, c);
+    m_height = MakeControl<QLineEdit>(IDC_HEIGHT, c);
     m_height->setText(QStringLiteral("200"));
-    m_x = Make<QLineEdit>(IDC_X, c);
+    m_x = MakeControl<QLineEdit>(IDC_X, c);
     m_x->setText(QStringLiteral("0"));
-    m_y = Make<QLineEdit>(IDC_Y, c);
+    m_y = MakeControl<QLineEdit>(IDC_Y, c);
     m_y->setText(QStringLiteral("0"));
     m_quality = List(IDC_QUALITY, c, BatchQualityEntries(), 0);
 
-    m_progress = Make<QProgressBar>(IDC_PROGRESS, this);
+    m_progress = MakeControl<QProgressBar>(IDC_PROGRESS, this);
     m_progress->setTextVisible(false);
     m_progress->hide();
-    m_ok = Make<QPushButton>(1, this, "OK");
+    m_ok = MakeControl<QPushButton>(1, this, "OK");
     m_ok->setDefault(true);
-    m_cancelButton = Make<QPushButton>(2, this, "Cancel");
+    m_cancelButton = MakeControl<QPushButton>(2, this, "Cancel");
 
     // Until a "Change" box is first clicked there is nothing to do; the colour, size and
     // palette controls follow their boxes, the output folder "Same as the input location".

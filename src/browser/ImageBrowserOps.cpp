@@ -2,7 +2,7 @@
 // to Clipboard. Items are processed from the highest index down, so removing one never shifts
 // one still to be processed; every failure is reported per file and the next item goes on.
 
-#include "browser/FileOps.h"
+#include "platform/FileOps.h"
 #include "browser/ImageBrowser.h"
 #include "codecs/CBmp.h"
 #include "document/ImageFiles.h"

@@ -10,6 +10,9 @@
 #include <mutex>
 #include <sys/stat.h>
 
+// Defined only in programs that link the back end's code into themselves.
+extern "C" const tsl::backend::Api* tsl_imaging_backend_api() __attribute__((weak));
+
 namespace tsl::backend {
 namespace {
 
@@ -31,6 +34,9 @@ bool IsFile(const std::string& path) {
 }
 
 const Api* Open() {
+    // A program that carries the back end itself (the stand-alone slide-show player, which runs
+    // without the program folder) uses that copy.
+    if (tsl_imaging_backend_api) return tsl_imaging_backend_api();
     const std::vector<std::string> places = SearchPath();
     std::string tried;
     for (const std::string& path : places) {

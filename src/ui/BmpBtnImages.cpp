@@ -3,6 +3,7 @@
 #include "codecs/Bmp.h"
 #include "core/PackedDib.h"
 #include "core/Services.h"
+#include "platform/FileNames.h"
 
 #include <QPainter>
 
@@ -210,7 +211,7 @@ bool LoadBmpBtnImage(const QString& name, CBmp& bmp) {
         bmp.SetTransparentColour(RGB(255, 0, 255));
         return true;
     }
-    return bmp.Load(name.toStdString()) != 0;
+    return bmp.Load(NativePath(name)) != 0; // the name's own bytes
 }
 
 } // namespace tsl

@@ -5,11 +5,13 @@
 #include "framework/Ids.h"
 #include "paint/PntCtrl.h"
 #include "paint/PntToolBar.h"
+#include "slideshow/SlideShowDlg.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocalSocket>
 #include <QMdiArea>
 #include <QMimeData>
@@ -42,10 +44,11 @@ TEST_F(MainFrame, MenusAndTitleFollowTheOpenDocuments) {
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Tessaly"));
 }
 
-TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
+TEST_F(MainFrame, WithoutAScannerOnlyAcquireIsDisabled) {
     Script().dialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     Frame().ExecuteCommand(ID_FILE_NEW);
-    for (int id : {ID_SLIDE_SHOW}) {
+    // No scanner is configured for the tests: Acquire Multi stays in the menus, disabled.
+    for (int id : {ID_TWAIN_ACQUIRE_MULTI}) {
         EXPECT_FALSE(Frame().CommandState(id).IsEnabled()) << id;
         EXPECT_FALSE(Frame().ExecuteCommand(id)) << id;
         EXPECT_FALSE(Frame().ActionsFor(id).empty()) << id;
@@ -55,7 +58,32 @@ TEST_F(MainFrame, CommandsOfLaterSubsystemsArePresentButDisabled) {
                    ID_VIEW_PAINT_BAR, ID_IMAGE_FLIP})
         EXPECT_TRUE(Frame().CommandState(id).IsEnabled()) << id;
     Frame().UpdateCommandUI();
-    for (QAction* action : Frame().ActionsFor(ID_SLIDE_SHOW)) EXPECT_FALSE(action->isEnabled());
+    for (QAction* action : Frame().ActionsFor(ID_TWAIN_ACQUIRE_MULTI))
+        EXPECT_FALSE(action->isEnabled());
+}
+
+TEST_F(MainFrame, SlideShowRunsAFreshEditorEachTimeThatOpensImagesAsDocuments) {
+    const QString image = MakeImage("slide.png");
+    EXPECT_TRUE(Frame().CommandState(ID_SLIDE_SHOW).IsEnabled());
+    Script().dialogScripts.push_back([&](QDialog& dialog) {
+        auto* editor = qobject_cast<CSlideShowDlg*>(&dialog);
+        EXPECT_NE(editor, nullptr);
+        if (!editor) return 0;
+        editor->Model().imageEntries << image;
+        editor->UpdateData(false);
+        editor->Control<QListWidget>(CSlideShowDlg::IDC_IMAGES)->setCurrentRow(0);
+        editor->OpenForEditing();
+        return 0;
+    });
+    Script().dialogScripts.push_back([&](QDialog& dialog) {
+        auto* editor = qobject_cast<CSlideShowDlg*>(&dialog);
+        EXPECT_TRUE(editor && editor->Model().Count() == 0); // the last show is gone
+        return 0;
+    });
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_SLIDE_SHOW));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_SLIDE_SHOW));
+    EXPECT_EQ(Script().dialogTitles, QStringList({"Slide show", "Slide show"}));
+    EXPECT_EQ(DocumentCount(), 1u);
 }
 
 TEST_F(MainFrame, QuickSlideShowsAskForTheirFolderUntilCancelled) {

@@ -1,7 +1,7 @@
 // Copy to, Move to, Delete and Copy to Clipboard through the real browser, with the folder
 // chooser and the message boxes scripted.
 
-#include "browser/FileOps.h"
+#include "platform/FileOps.h"
 #include "browser/BrowserKit.h"
 #include "platform/FileNames.h"
 

@@ -2,6 +2,10 @@
 // run-with-sound-server.sh starts.
 
 #include "slideshow/PlayerKit.h"
+#include "slideshow/SlideShowDlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
 
 #include <QFile>
 #include <QMediaPlayer>
@@ -114,6 +118,35 @@ TEST_F(Sound, AnEmptyFileNameStopsWhatPlays) {
     media.SetFileName(QString());
     EXPECT_FALSE(media.IsPlaying());
     EXPECT_TRUE(media.GetFileName().isEmpty());
+}
+
+TEST_F(Sound, TheEditorPreviewsItsSoundAndStopsItOnlyWhenAShowPlays) {
+    CSlideShowDlg editor;
+    editor.show();
+    bool playingWhenShown = true;
+    int plays = 0;
+    editor.SetPlayFunction([&](CSlideShowModel&) {
+        ++plays;
+        playingWhenShown = editor.Media().IsPlaying();
+    });
+    auto click = [&](int id) {
+        editor.Control<QAbstractButton>(id)->click();
+    };
+    click(CSlideShowDlg::IDC_USE_SOUND);
+    editor.Control<QLineEdit>(CSlideShowDlg::IDC_SOUND_FILE)->setText(model.soundFile);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.Media().IsPlaying(); }, 5000));
+    click(CSlideShowDlg::IDC_PLAY); // an empty list: nothing happens, the sound goes on
+    EXPECT_EQ(plays, 0);
+    EXPECT_TRUE(editor.Media().IsPlaying());
+    editor.Model().imageEntries << model.imageEntries;
+    editor.UpdateData(false);
+    click(CSlideShowDlg::IDC_PLAY);
+    EXPECT_EQ(plays, 1);
+    EXPECT_FALSE(playingWhenShown);
+    // Unchecking "Use sound" unloads the media control.
+    click(CSlideShowDlg::IDC_USE_SOUND);
+    EXPECT_FALSE(editor.Media().IsPlaying());
+    EXPECT_TRUE(editor.Media().GetFileName().isEmpty());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "browser/FileOps.h"
+#include "platform/FileOps.h"
 
 #include "platform/FileNames.h"
 
