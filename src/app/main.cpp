@@ -5,6 +5,7 @@
 #include "core/ProgramFolder.h"
 #include "platform/CoreBridge.h"
 #include "platform/FileNames.h"
+#include "platform/Platform.h"
 #include "platform/QtServices.h"
 
 #include <QApplication>
@@ -25,11 +26,6 @@ QStringList Arguments(int argc, char** argv) {
     return arguments;
 }
 
-bool HasDisplay() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    return (platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -41,7 +37,7 @@ int main(int argc, char** argv) {
             return tsl::RunCommandLineCapture(arguments);
         }
     }
-    if (!HasDisplay()) {
+    if (!tsl::platform::HasDisplay()) {
         std::fprintf(stderr,
                      "Tessaly is a desktop program and needs a graphical display, but none was "
                      "found (DISPLAY and WAYLAND_DISPLAY are not set).\n"

@@ -143,6 +143,10 @@ struct Services {
 const Services& Platform();
 void Install(const Services& services);
 
+// Whether a graphical display can be reached: X11, Wayland, or a Qt platform named outright
+// (QT_QPA_PLATFORM, as the tests' offscreen one).
+bool HasDisplay();
+
 // Shows the wait cursor for the lifetime of the object.
 class CWaitCursor {
 public:

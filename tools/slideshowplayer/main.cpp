@@ -11,6 +11,7 @@
 #include "imaging/LBase.h"
 #include "platform/CoreBridge.h"
 #include "platform/FileNames.h"
+#include "platform/Platform.h"
 #include "platform/QtServices.h"
 #include "slideshow/SlideShowModel.h"
 #include "slideshow/SlideShowPlayer.h"
@@ -24,11 +25,6 @@
 namespace {
 
 using namespace tsl;
-
-bool HasDisplay() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    return (platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-}
 
 int Fail(const QString& message) {
     std::fprintf(stderr, "%s\n", DisplayFileName(message).toLocal8Bit().constData());
@@ -48,7 +44,7 @@ QString ExecutablePath() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!HasDisplay()) {
+    if (!tsl::platform::HasDisplay()) {
         std::fprintf(stderr,
                      "%s plays a slide show on a graphical display, but none was found "
                      "(DISPLAY and WAYLAND_DISPLAY are not set).\n",
