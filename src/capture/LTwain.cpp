@@ -92,6 +92,11 @@ int LTwain::Acquire(unsigned flags) {
         m_bitmap = image;
         AcquireCallBack();
         m_bitmap = QImage();
+        // The page's new document took the focus: give it back, so that Escape still cancels.
+        if (m_progress) {
+            m_progress->raise();
+            m_progress->activateWindow();
+        }
     };
     callbacks.finished = [done](const SaneScanEnd& end) {
         done->finished = true;

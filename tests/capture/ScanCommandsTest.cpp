@@ -12,6 +12,7 @@
 #include "imaging/ImagingFlags.h"
 #include "imaging/LBase.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QMdiSubWindow>
@@ -64,10 +65,13 @@ TEST_F(Scanning, FeederPagesBecomeDocumentsNumberedOverTheRun) {
     ScriptOptions();
     bool disabledWhileRunning = true;
     int checks = 0;
+    bool progressActiveBetweenPages = false; // after a page's document opened
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (!Scan().AcquisitionBusy()) return;
         ++checks;
+        if (!app->Template()->Documents().empty() && dynamic_cast<CScanProgressDlg*>(QApplication::activeWindow()))
+            progressActiveBetweenPages = true;
         disabledWhileRunning = disabledWhileRunning && !Frame().CommandState(ID_TWAIN_ACQUIRE_MULTI).IsEnabled();
         disabledWhileRunning = disabledWhileRunning && !Frame().ExecuteCommand(ID_TWAIN_ACQUIRE_MULTI);
     });
@@ -76,6 +80,7 @@ TEST_F(Scanning, FeederPagesBecomeDocumentsNumberedOverTheRun) {
     probe.stop();
     EXPECT_GT(checks, 0);
     EXPECT_TRUE(disabledWhileRunning);
+    EXPECT_TRUE(progressActiveBetweenPages); // so Escape reaches it
     EXPECT_EQ(Titles(), Range(1, 10));
     EXPECT_TRUE(Script().messages.empty());
     EXPECT_TRUE(Frame().CommandState(ID_TWAIN_ACQUIRE_MULTI).IsEnabled());
