@@ -1,8 +1,8 @@
 #include "framework/RecentFileList.h"
 
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
-#include <QFileInfo>
 
 namespace tsl {
 namespace {
@@ -28,7 +28,7 @@ void CRecentFileList::WriteList() const {
 }
 
 void CRecentFileList::Add(const QString& path) {
-    QString full = QFileInfo(path).absoluteFilePath();
+    QString full = AbsoluteFilePath(path); // as text: a name that is not UTF-8 keeps its bytes
     m_files.removeAll(full);
     m_files.prepend(full);
     while (m_files.size() > m_size) m_files.removeLast();

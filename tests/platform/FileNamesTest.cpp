@@ -1,6 +1,8 @@
 // File names as bytes through QString and back, their display and their URIs.
 
 #include "platform/FileNames.h"
+#include "platform/QtServices.h"
+#include "support/TestEnvironment.h"
 
 #include <QDir>
 
@@ -52,6 +54,22 @@ TEST(FileNames, AbsolutePathsAreCleanedAsText) {
               DecodeFileName("/a/caf\xe9/x.png"));
     EXPECT_EQ(AbsoluteFilePath(QStringLiteral("rel/p.png")), QDir::currentPath() + "/rel/p.png");
     EXPECT_TRUE(AbsoluteFilePath({}).isEmpty());
+}
+
+// The recent-file list and the remembered folders live in the profile: a name that is not
+// UTF-8 comes back from the file with the same bytes.
+TEST(FileNames, TheProfileKeepsTheirBytes) {
+    const QString ini = test::MakeTempFolder(QStringLiteral("profile")) + QStringLiteral("/Tessaly.ini");
+    const QByteArray bytes("/pictures/har\xff\xfe" "bour \xc3\xa9.png");
+    {
+        platform::QtServices services(ini);
+        services.services().profile->WriteString(QStringLiteral("Recent File List"), QStringLiteral("File1"),
+                                                 DecodeFileName(bytes));
+    }
+    platform::QtServices again(ini);
+    const QString read = again.services().profile->GetString(QStringLiteral("Recent File List"),
+                                                             QStringLiteral("File1"), {});
+    EXPECT_EQ(EncodeFileName(read), bytes);
 }
 
 } // namespace
