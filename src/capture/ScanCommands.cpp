@@ -14,7 +14,7 @@ CTslTwain::CTslTwain(ScanHandOff handOff) : m_handOff(std::move(handOff)) {
 
 int CTslTwain::AcquireCallBack() {
     const QImage& image = Bitmap();
-    if (image.isNull() || image.width() < 1 || image.height() < 1) return 0;
+    if (image.isNull()) return 0; // no page, or one without a pixel
     ++m_scanCounter;
     char title[52];
     std::snprintf(title, sizeof title, " Twain Scan %d", m_scanCounter);
@@ -28,7 +28,7 @@ CTslIsis::CTslIsis(ScanHandOff handOff) : m_handOff(std::move(handOff)) {
 
 int CTslIsis::AcquirePageCallBack(int page, const char* name) {
     const QImage& image = Bitmap();
-    if (image.isNull() || image.width() < 1 || image.height() < 1) return 0;
+    if (image.isNull()) return 0; // no page, or one without a pixel
     char title[256] = {};
     if (name) std::snprintf(title, sizeof title, "%s[%d]", name, page);
     else std::snprintf(title, sizeof title, "ISIS  [%d]", page);
